@@ -1,0 +1,85 @@
+#pragma once
+// The dialog layer: one window per program, its controls and menus, message
+// routing, the modal show, and a few services (number text, message box,
+// program start). Program code talks to the window system only through this
+// header and WindowSystem.h; neither exposes Qt.
+#include <cstdint>
+#include <string>
+
+#include "dialog/WindowTypes.h"
+
+namespace dialog {
+
+using win::EventHandler;
+using win::HWND;
+using win::LPARAM;
+using win::LRESULT;
+using win::UINT;
+using win::WPARAM;
+
+enum class ControlKind { PushButton, CheckBox, RadioButton, GroupBox, Label, ScrollBar, TextBox };
+
+struct Menu;  // a menu bar or a pop-up menu
+using HMENU = Menu*;
+
+// Starts the toolkit once per process (QApplication). The programs call it
+// first thing in main; tests call it with their own arguments.
+void startToolkit(int& argc, char** argv);
+
+HWND createDialog(const std::string& caption, int x, int y, int width, int height,
+                  win::DWORD style, win::DWORD exStyle);
+HWND addControl(HWND dialog, ControlKind kind, int id, const std::string& text, int x, int y,
+                int width, int height, win::DWORD style, win::DWORD exStyle,
+                EventHandler handler);
+HMENU newMenu(bool menuBar);
+// For a pop-up entry pass the pop-up menu as `popup` and popupFlag true.
+void addMenuItem(HMENU menu, const std::string& text, int id, int state, int position,
+                 EventHandler handler, bool popupFlag = false, HMENU popup = nullptr);
+void attachMenu(HWND dialog, HMENU menuBar);
+// Returns when the dialog window no longer exists.
+void showModal(HWND dialog, EventHandler handler, LRESULT* result);
+void endDialog(HWND dialog, LRESULT result);
+void setControlText(HWND dialog, int id, const std::string& text);
+void setCheck(HWND dialog, int id, int state);
+std::string numberText(double value);
+int messageBox(const std::string& text, const std::string& caption, UINT style);
+// Starts the command line detached; returns the process id, or 0.
+std::int64_t startProgram(const std::string& commandLine, int showState, bool wait);
+
+// Posts a message to the window's event routing; safe from any thread. The
+// message is delivered on the GUI thread, in the order posted; a message to
+// a window that is gone by then is dropped.
+void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A picture drawn on the window's client area on top of its controls, kept
+// and repainted whenever the window is exposed. Rows are stored bottom-up
+// (the first row in memory is the bottom row). The picture is scaled to the
+// destination size when that differs from the source size.
+enum class PixelFormat { Bgr24, Rgb555 };
+void drawPicture(HWND dialog, int x, int y, int destWidth, int destHeight, const void* bits,
+                 int srcWidth, int srcHeight, PixelFormat format);
+
+// Read-back for tests and tools.
+std::string controlText(HWND dialog, int id);
+int checkState(HWND dialog, int id);
+void scrollRange(HWND dialog, int id, int& minPos, int& maxPos);
+int scrollPos(HWND dialog, int id);
+win::DWORD controlStyle(HWND dialog, int id);  // the style the control was made with
+win::DWORD controlExStyle(HWND dialog, int id);
+win::DWORD dialogStyle(HWND dialog);            // the template's style
+HWND controlHandle(HWND dialog, int id);
+bool windowExists(HWND window);
+void clickControl(HWND dialog, int id);           // as a mouse click: check marks move, then routing
+void sendScroll(HWND dialog, int id, int code, int thumbPos = 0);
+void sendMenuCommand(HWND dialog, int id);
+void sendCloseBox(HWND dialog);
+// Runs pending events until none remain (tests).
+void processPendingEvents();
+// The picture last drawn at (x, y), as 0xAARRGGBB words, top row first;
+// empty when nothing was drawn there.
+bool pictureAt(HWND dialog, int x, int y, int& width, int& height, std::uint32_t* pixels,
+               int capacity);
+// Top-level geometry in screen pixels, for tests.
+void windowGeometry(HWND dialog, int& x, int& y, int& width, int& height);
+
+}  // namespace dialog

@@ -1,0 +1,14 @@
+#pragma once
+// Stand-ins for the few window-system calls the programs make directly,
+// spelled as the platform spells them.
+#include "dialog/WindowTypes.h"
+
+namespace win {
+
+HWND GetDlgItem(HWND dialog, int id);
+int SetScrollRange(HWND bar, int kind, int minPos, int maxPos, bool redraw);
+int SetScrollPos(HWND bar, int kind, int pos, bool redraw);
+LRESULT GetWindowLongA(HWND window, int index);
+void PostQuitMessage(int exitCode);
+
+}  // namespace win
