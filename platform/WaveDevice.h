@@ -44,6 +44,9 @@ Device* findDevice(std::uintptr_t id, bool input);
 std::unique_ptr<Device> removeDevice(Device* device);
 // The most recently opened device of that direction and backend, or null.
 Device* newestDevice(bool input, Backend backend);
+// Drops every device of that backend without touching its queued headers
+// (whose memory may be gone) and without notifications.
+void forgetDevices(Backend backend);
 
 // Appends a prepared header that is not queued; reserves room for the
 // notification that will return it, so the device thread never allocates.
@@ -66,6 +69,7 @@ bool playOutput(Device& device, std::uint8_t* out, std::size_t count);
 void notify(const Device& device, win::UINT message, win::LPARAM lParam);
 void reserveNotice();
 void noticeFromDevice(const Device& device, win::UINT message, win::LPARAM lParam);
+void cancelNotice();  // gives back a reservation that will not be used
 
 // --- Without stateMutex -----------------------------------------------------
 

@@ -108,6 +108,8 @@ void noticeFromDevice(const Device& device, win::UINT message, win::LPARAM lPara
     if (device.window != nullptr) push(makeNotice(device, message, lParam));
 }
 
+void cancelNotice() { --queue().reserved; }
+
 void deliverPending() {
     Queue& q = queue();
     std::lock_guard<std::recursive_mutex> posting(q.posting);

@@ -66,6 +66,18 @@ Device* newestDevice(bool input, Backend backend) {
     return newest;
 }
 
+void forgetDevices(Backend backend) {
+    auto& devices = registry();
+    for (auto it = devices.begin(); it != devices.end();) {
+        if ((*it)->backend != backend) {
+            ++it;
+            continue;
+        }
+        for (win::WAVEHDR* h = (*it)->head; h != nullptr; h = h->lpNext) cancelNotice();
+        it = devices.erase(it);
+    }
+}
+
 void queueBuffer(Device& device, win::WAVEHDR* header) {
     reserveNotice();
     header->lpNext = nullptr;

@@ -94,6 +94,7 @@ using wavedev::script;
 void useScriptedBackend(bool on) {
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+        wavedev::forgetDevices(wavedev::Backend::Scripted);
         script().inUse.store(on);
         script().input = {};
         script().output = {};

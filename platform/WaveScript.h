@@ -22,6 +22,9 @@ namespace wavescript {
 // Devices opened from now on are scripted (true) or real (false). Either way
 // the script starts afresh: both devices present and taking every rate,
 // nothing played, the call log empty, and calls logged when on is true.
+// Scripted devices still open are forgotten, without notifications and
+// without touching their queued buffers, so a test that stopped half-way
+// leaves nothing behind for the next.
 void useScriptedBackend(bool on);
 
 // Whether the device exists (else opens fail with MMSYSERR_NODRIVER) and the
