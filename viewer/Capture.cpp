@@ -1,14 +1,106 @@
-// Sound capture: two one-frame buffers queued alternately with the
-// wave-input service. (The service calls come with the live-sound work.)
+// Sound capture: two capture buffers, each one frame long, queued
+// alternately with the wave-input service. While the service fills one, the
+// receiver processes the other, draws the frame and hands the buffer back.
+// All notifications arrive as window messages on the GUI thread.
+#include <memory>
+#include <vector>
+
+#include "platform/WaveAudio.h"
+#include "viewer/Demodulator.h"
+#include "viewer/LineTiming.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/PictureStore.h"
 #include "viewer/Viewer.h"
+
+using namespace win;
+
+namespace {
+
+constexpr UINT HeaderSize = 32;
+
+HWAVEIN inputDevice = nullptr;
+WAVEFORMATEX inputFormat{};
+// Each buffer holds positions 0..16800 and a few zeroed bytes of slack the
+// mixer's last group may read; made once, at the first event.
+std::vector<std::uint8_t> captureBuffers[2];
+WAVEHDR captureHeaders[2]{};
+// The header length for any header prepared or queued in this event.
+DWORD headerLength = 0;
+// The received picture, made at the first processed frame and kept.
+std::unique_ptr<PictureStore> pictureStore;
+
+bool isCaptureHeader(const WAVEHDR* header) {
+    return header == &captureHeaders[0] || header == &captureHeaders[1];
+}
+
+}  // namespace
 
 void capturePreamble() {
     ReceiverSettings& s = receiverSettings;
-    if (s.frameSamples > 16800) s.frameSamples = 16800;
+    if (s.frameSamples > MaxFrameSamples) s.frameSamples = MaxFrameSamples;
+    if (captureBuffers[0].empty()) {
+        for (auto& buffer : captureBuffers) buffer.assign(CaptureBufferBytes + CaptureBufferSlack, 0);
+    }
+    inputFormat.wFormatTag = WAVE_FORMAT_PCM;
+    inputFormat.nChannels = 1;
+    inputFormat.nSamplesPerSec = static_cast<DWORD>(s.sampleRate);
+    inputFormat.nAvgBytesPerSec = static_cast<DWORD>(s.sampleRate);
+    inputFormat.nBlockAlign = 1;
+    inputFormat.wBitsPerSample = 8;
+    inputFormat.cbSize = 0;
+    // A frame length below one sample leaves no buffer to queue; the bars
+    // never take it there, this keeps any other path from doing so.
+    headerLength = static_cast<DWORD>(s.frameSamples > 0 ? s.frameSamples : 1);
 }
 
-void openCapture(win::HWND) {}
-void startCapture() {}
-void captureBufferDone(win::HWND, win::LPARAM) {}
-void stopCapture() {}
-void freeCaptureBuffers() {}
+void openCapture(HWND window) {
+    waveInOpen(&inputDevice, WAVE_MAPPER, &inputFormat, reinterpret_cast<std::uintptr_t>(window), 0,
+               CALLBACK_WINDOW);
+    for (int i = 0; i < 2; ++i) {
+        captureHeaders[i].lpData = reinterpret_cast<char*>(captureBuffers[i].data());
+        captureHeaders[i].dwBufferLength = headerLength;
+        waveInPrepareHeader(inputDevice, &captureHeaders[i], HeaderSize);
+    }
+}
+
+void startCapture() {
+    for (WAVEHDR& header : captureHeaders) {
+        header.dwBufferLength = headerLength;
+        waveInAddBuffer(inputDevice, &header, HeaderSize);
+    }
+    waveInStart(inputDevice);
+}
+
+void captureBufferDone(HWND window, LPARAM lParam) {
+    ReceiverSettings& s = receiverSettings;
+    auto* header = reinterpret_cast<WAVEHDR*>(lParam);
+    if (!isCaptureHeader(header) || captureBuffers[0].empty()) return;
+
+    // The buffer of this notification is the one bufferTurn names: both are
+    // queued first-first and come back in queue order.
+    const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
+    FrameArrays arrays = makeFrameArrays(s.frameSamples);
+    if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
+    demodulate(buffer, s, arrays);
+    scanFrame(arrays.videoSignal.data(), s, *pictureStore);
+    showPicture(window, *pictureStore, arrays.videoSignal.data());
+
+    header->dwBufferLength = headerLength;
+    waveInAddBuffer(inputDevice, header, HeaderSize);
+    s.bufferTurn = -s.bufferTurn;
+}
+
+void stopCapture() {
+    // Every queued buffer comes back (as a notification) before the headers
+    // are released and the device closed.
+    waveInReset(inputDevice);
+    waveInUnprepareHeader(inputDevice, &captureHeaders[0], HeaderSize);
+    waveInUnprepareHeader(inputDevice, &captureHeaders[1], HeaderSize);
+    waveInClose(inputDevice);
+    inputDevice = nullptr;
+}
+
+void freeCaptureBuffers() {
+    for (auto& buffer : captureBuffers) std::vector<std::uint8_t>().swap(buffer);
+    for (WAVEHDR& header : captureHeaders) header = WAVEHDR{};
+}
