@@ -43,6 +43,9 @@ void setControlText(HWND dialog, int id, const std::string& text);
 void setCheck(HWND dialog, int id, int state);
 std::string numberText(double value);
 int messageBox(const std::string& text, const std::string& caption, UINT style);
+// Tests replace the message box with a hook; null restores the real box.
+using MessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT style);
+void setMessageBoxHook(MessageBoxHook hook);
 // Starts the command line detached; returns the process id, or 0.
 std::int64_t startProgram(const std::string& commandLine, int showState, bool wait);
 
