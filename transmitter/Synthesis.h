@@ -18,6 +18,8 @@ constexpr int LineSamples = 120;
 constexpr int FrameSamples = LinesPerFrame * LineSamples + 1;  // 3841
 constexpr int SyncPulseSamples = 4;
 constexpr int ToneAmplitude = 4096;
+// The level the transmitter sends during a line sync pulse, above white.
+constexpr std::int32_t StandardSyncPulseLevel = 162;
 
 // One output sample frame as 16-bit stereo PCM lays it out: the left
 // channel carries the signal, the right one stays 0.
