@@ -41,11 +41,15 @@ float synthesizeFrame(const ScreenPicture& picture, const TransmitterSettings& s
     // the precision that leaves.
     float phase = 0.0f;
     int n = 0;
+    double steps[LineSamples];
     for (int line = 0; line < LinesPerFrame; ++line) {
+        // The steps of a line do not depend on each other; working them out
+        // first leaves the phase and the sines a loop of their own.
+        for (int position = 0; position < LineSamples; ++position)
+            steps[position] = phaseStep(toneLevel(picture, settings, line, position));
         for (int position = 0; position < LineSamples; ++position) {
             ++n;
-            const float level = toneLevel(picture, settings, line, position);
-            phase = static_cast<float>(phase + phaseStep(level));
+            phase = static_cast<float>(phase + steps[position]);
             const float sine = static_cast<float>(std::sin(static_cast<double>(phase)));
             // Rounded to the nearest whole number, halves to even (the
             // default rounding mode).
