@@ -67,7 +67,8 @@ const MenuItem* findMenuItem(const Menu* menu, int id) {
 
 QFont dialogFont() {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(11);
+    font.setPixelSize(10);
+    font.setStretch(QFont::SemiCondensed);
     return font;
 }
 

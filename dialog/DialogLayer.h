@@ -72,6 +72,7 @@ win::DWORD controlExStyle(HWND dialog, int id);
 win::DWORD dialogStyle(HWND dialog);            // the template's style
 HWND controlHandle(HWND dialog, int id);
 bool windowExists(HWND window);
+bool windowVisible(HWND window);
 void clickControl(HWND dialog, int id);           // as a mouse click: check marks move, then routing
 void sendScroll(HWND dialog, int id, int code, int thumbPos = 0);
 void sendMenuCommand(HWND dialog, int id);

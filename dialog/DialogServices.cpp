@@ -212,6 +212,11 @@ DWORD dialogStyle(HWND dialogHandle) {
 
 HWND controlHandle(HWND dialog, int id) { return controlOf(dialog, id); }
 
+bool windowVisible(HWND window) {
+    Window* record = liveWindow(window);
+    return record != nullptr && record->widget != nullptr && record->widget->isVisible();
+}
+
 void clickControl(HWND dialog, int id) {
     Window* control = controlOf(dialog, id);
     if (control == nullptr || control->widget == nullptr) return;

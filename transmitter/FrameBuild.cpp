@@ -1,7 +1,7 @@
 #include "transmitter/FrameBuild.h"
 
 #include "platform/ScreenGrab.h"
-#include "transmitter/TransmitterState.h"
+#include "transmitter/Transmitter.h"
 
 TransmitterSettings transmitterSettings;
 win::HWND transmitterWindow = nullptr;

@@ -1,1 +1,1 @@
-// (to be written)
+// The picture is drawn with the receive path.
