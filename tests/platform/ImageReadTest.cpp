@@ -1,6 +1,7 @@
 // Reading picture files as transmitter pictures.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -58,6 +59,19 @@ TEST(ImageRead, NamesWhatIsWrongWithAFile) {
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
     notes.write("these are not pixels\n");
     notes.close();
+    QImage grey(96, 120, QImage::Format_RGB32);
+    grey.fill(Qt::gray);
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        grey.save(&buffer, "PNG");
+    }
+    const std::string cut = dir.filePath(QStringLiteral("cut.png")).toStdString();
+    QFile cutFile(QString::fromStdString(cut));
+    ASSERT_TRUE(cutFile.open(QIODevice::WriteOnly));
+    cutFile.write(png.left(png.size() / 2));
+    cutFile.close();
 
     const struct {
         std::string path;
@@ -67,12 +81,15 @@ TEST(ImageRead, NamesWhatIsWrongWithAFile) {
         {dir.path().toStdString(), "directory"},
         {empty, "empty"},
         {text, "not a picture"},
+        {cut, "cannot read"},
     };
     for (const auto& c : cases) {
         ScreenPicture picture;
         picture.words.fill(0x1234);
         std::string error;
+        testing::internal::CaptureStderr();
         EXPECT_FALSE(platform::readPictureFile(c.path, picture, error)) << c.path;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the decoder kept quiet
         EXPECT_NE(error.find(c.says), std::string::npos) << error;
         EXPECT_NE(error.find(c.path), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
