@@ -14,25 +14,23 @@
 
 namespace {
 
-// Grey of stripe j (pixel columns 3j..3j+2) of the card: black at the left
-// to white at the right.
+// The card: 32 stripes, 3 columns each, black at the left to white.
 int cardGrey(int stripe) { return static_cast<int>(std::lround(stripe * 255.0 / 31)); }
 
-// What the receiver shows for a steady tone at its start settings (FM,
-// contrast 450, brightness 277): the detector gives the sine of the tone's
-// phase advance against a quarter of the sample rate.
+// What the receiver shows for the steady tone of a grey (FM, contrast 450,
+// brightness 277): its detector gives the sine of the tone's phase advance
+// against a quarter of the sample rate.
 double shownGrey(int grey) {
-    const int word = (grey >> 3) * 0x421;
-    const float level = static_cast<float>(226 - word / 1024.0);
+    const float level = static_cast<float>(226 - (grey >> 3) * 0x421 / 1024.0);
     const double tone = SampleRate * (1 - phaseStep(level) / (2 * M_PI));
     const double value = std::sin(2 * M_PI * (tone - SampleRate / 4.0) / SampleRate);
     return std::clamp(450 * value + 277 - 50, 0.0, 255.0);
 }
 
-bool run(const QString& program, const QStringList& arguments, QString& output) {
+bool runCodec(const QStringList& arguments, QString& output) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
+    process.start(qEnvironmentVariable("NBTV_BINARY_DIR") + QStringLiteral("/codec/nbtvcodec"), arguments);
     const bool finished = process.waitForFinished(60000);
     output = QString::fromLocal8Bit(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
@@ -41,52 +39,39 @@ bool run(const QString& program, const QStringList& arguments, QString& output) 
 }  // namespace
 
 // Tolerance: the receiver hears the signal at 8 bits, which leaves single
-// pixels up to about 12 grey levels off the steady-tone value (we allow 16);
-// a column's mean over the rows that hold only its own line stays within
-// half a level of it (we allow 2).
+// pixels up to about 12 grey levels off the steady-tone value (we allow
+// 16); a column's mean over the rows that hold only its own line stays
+// within half a level of it (we allow 2).
 TEST(RoundTrip, TestCardColumnsComeBack) {
-    const char* binaryDir = std::getenv("NBTV_BINARY_DIR");
-    if (binaryDir == nullptr) GTEST_SKIP() << "NBTV_BINARY_DIR is not set";
-    const QString codec = QString::fromLocal8Bit(binaryDir) + QStringLiteral("/codec/nbtvcodec");
-
+    if (qEnvironmentVariableIsEmpty("NBTV_BINARY_DIR")) GTEST_SKIP() << "NBTV_BINARY_DIR is not set";
     QTemporaryDir dir;
     QImage card(PictureColumns, PictureRows, QImage::Format_RGB32);
     for (int y = 0; y < PictureRows; ++y)
-        for (int x = 0; x < PictureColumns; ++x) {
-            const int g = cardGrey(x / 3);
-            card.setPixel(x, y, qRgb(g, g, g));
-        }
+        for (int x = 0; x < PictureColumns; ++x) card.setPixel(x, y, qRgb(cardGrey(x / 3), cardGrey(x / 3), cardGrey(x / 3)));
     const QString cardPath = dir.filePath(QStringLiteral("card.png"));
-    const QString soundPath = dir.filePath(QStringLiteral("card.wav"));
+    const QString sound = dir.filePath(QStringLiteral("card.wav"));
     const QString shownPath = dir.filePath(QStringLiteral("shown.png"));
     ASSERT_TRUE(card.save(cardPath));
 
     QString output;
-    ASSERT_TRUE(run(codec, {QStringLiteral("encode"), cardPath, QStringLiteral("-o"), soundPath,
-                            QStringLiteral("--frames"), QStringLiteral("3")},
-                    output))
-        << output.toStdString();
-    ASSERT_TRUE(run(codec, {QStringLiteral("decode"), soundPath, QStringLiteral("--png"), shownPath}, output))
-        << output.toStdString();
+    ASSERT_TRUE(runCodec({"encode", cardPath, "-o", sound, "--frames", "3"}, output)) << output.toStdString();
+    ASSERT_TRUE(runCodec({"decode", sound, "--png", shownPath}, output)) << output.toStdString();
 
     const QImage shown = QImage(shownPath).convertToFormat(QImage::Format_Grayscale8);
     ASSERT_EQ(shown.size(), QSize(PictureColumns, PictureRows));
     for (int stripe = 0; stripe < 32; ++stripe) {
         SCOPED_TRACE(stripe);
         const double expected = shownGrey(cardGrey(stripe));
-        // Line 31 - stripe lands in column 3 * stripe. Rows 6..95 see no
+        // Line 31 - stripe shows in column 3 * stripe; rows 6..95 see no
         // other line through the receiver's filter.
         double sum = 0;
-        int count = 0;
         for (int row = 6; row <= 95; ++row) {
-            const int grey = shown.pixelColor(3 * stripe, PictureRows - 1 - row).red();
+            const int grey = qGray(shown.pixel(3 * stripe, PictureRows - 1 - row));
             EXPECT_NEAR(grey, expected, 16) << "row " << row;
             sum += grey;
-            ++count;
         }
-        EXPECT_NEAR(sum / count, expected, 2);
+        EXPECT_NEAR(sum / 90, expected, 2);
     }
-    // The card's range, black to white, spans most of the receiver's.
-    EXPECT_LT(shownGrey(0), 20);
+    EXPECT_LT(shownGrey(0), 20);  // the card spans most of the receiver's range
     EXPECT_GT(shownGrey(255), 180);
 }
