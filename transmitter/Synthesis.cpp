@@ -26,7 +26,8 @@ float toneLevel(const ScreenPicture& picture, const TransmitterSettings& setting
 
 double phaseStep(float level) {
     // The level-dependent part is rounded to single precision before it
-    // joins the constant part; everything else is double.
+    // joins the constant part; everything else, 25 x 0.7 and 25 x 1.7
+    // included, is worked out in double from the stored constants.
     const float levelTerm = static_cast<float>(
         (DegreeFactor * (180 - 25 * static_cast<double>(SpanFactor))) / 256 *
         static_cast<double>(level) * 0.125 * static_cast<double>(LevelFactor));
