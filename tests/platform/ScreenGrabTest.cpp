@@ -1,0 +1,101 @@
+// The transmitter's screen grab: words of known colours, the row order,
+// regions off the screen, and the preview.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+#include <vector>
+
+#include "dialog/DialogLayer.h"
+#include "platform/ScreenGrab.h"
+
+namespace {
+
+// A frameless window showing a picture at a fixed place on the screen.
+class ShownPicture : public QWidget {
+public:
+    ShownPicture(const QImage& image, int x, int y)
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint), image_(image) {
+        setGeometry(x, y, image.width(), image.height());
+        show();
+        // At once offscreen; after a round trip on a real X server.
+        QElapsedTimer waited;
+        waited.start();
+        while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < 3000) {
+            dialog::processPendingEvents();
+            QThread::msleep(5);
+        }
+        repaint();
+        for (waited.restart(); waited.elapsed() < 50;) dialog::processPendingEvents();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, image_); }
+
+private:
+    QImage image_;
+};
+
+// Bands from the top: white, red, green, blue, black, 24 rows each; the
+// top-left pixel is yellow.
+QImage colourBands() {
+    QImage image(PictureColumns, PictureRows, QImage::Format_RGB32);
+    const QRgb bands[] = {qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), 0};
+    for (int y = 0; y < PictureRows; ++y)
+        for (int x = 0; x < PictureColumns; ++x) image.setPixel(x, y, bands[y / 24]);
+    image.setPixel(0, 0, qRgb(255, 255, 0));
+    return image;
+}
+
+}  // namespace
+
+TEST(ScreenGrab, ConvertsColoursAndPutsTheTopRowLast) {
+    ShownPicture shown(colourBands(), 200, 200);
+    const ScreenPicture picture = platform::captureScreenRegion(nullptr, 200, 200);
+    EXPECT_EQ(pictureWord(picture, 119, 0), 0x7FE0);  // yellow, top left
+    EXPECT_EQ(pictureWord(picture, 119, 95), 0x7FFF);
+    EXPECT_EQ(pictureWord(picture, 80, 50), 0x7C00);
+    EXPECT_EQ(pictureWord(picture, 60, 50), 0x03E0);
+    EXPECT_EQ(pictureWord(picture, 24, 95), 0x001F);
+    EXPECT_EQ(pictureWord(picture, 23, 95), 0x0000);
+    EXPECT_EQ(pictureWord(picture, 0, 0), 0x0000);
+}
+
+TEST(ScreenGrab, GivesBlackWhereTheRegionLeavesTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QImage white(PictureColumns, PictureRows, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const int x = screen.right() + 1 - 40;  // 40 columns on the screen
+    ShownPicture shown(white, x, 100);
+
+    const ScreenPicture partly = platform::captureScreenRegion(nullptr, x, 100);
+    for (int row = 0; row < PictureRows; ++row) {
+        ASSERT_EQ(pictureWord(partly, row, 39), WhiteWord) << row;
+        ASSERT_EQ(pictureWord(partly, row, 40), 0) << row;
+    }
+    const ScreenPicture above = platform::captureScreenRegion(nullptr, x, screen.top() - 200);
+    const ScreenPicture farAway = platform::captureScreenRegion(nullptr, -2147483647 - 1, 2147483647);
+    EXPECT_EQ(above.words, ScreenPicture{}.words);
+    EXPECT_EQ(farAway.words, ScreenPicture{}.words);
+}
+
+TEST(ScreenGrab, PaintsThePreviewSqueezedAtFifteenFifteen) {
+    ShownPicture shown(colourBands(), 300, 300);
+    const win::HWND window = dialog::createDialog("preview", 0, 0, 160, 100, win::WS_SYSMENU, 0);
+    platform::captureScreenRegion(window, 300, 300);
+
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels(96 * 95);
+    ASSERT_TRUE(dialog::pictureAt(window, 15, 15, width, height, pixels.data(), 96 * 95));
+    EXPECT_EQ(width, 96);
+    EXPECT_EQ(height, 95);
+    EXPECT_EQ(pixels[5] & 0xFFFFFF, 0xFFFFFFu);  // upright: white on top
+    EXPECT_EQ(pixels[94 * 96 + 5] & 0xFFFFFF, 0u);
+    dialog::sendCloseBox(window);
+    dialog::processPendingEvents();
+}
