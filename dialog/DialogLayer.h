@@ -43,6 +43,9 @@ void setControlText(HWND dialog, int id, const std::string& text);
 void setCheck(HWND dialog, int id, int state);
 std::string numberText(double value);
 int messageBox(const std::string& text, const std::string& caption, UINT style);
+// Tests replace the message box with a hook; null restores the real box.
+using MessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT style);
+void setMessageBoxHook(MessageBoxHook hook);
 // Starts the command line detached; returns the process id, or 0.
 std::int64_t startProgram(const std::string& commandLine, int showState, bool wait);
 
@@ -69,6 +72,7 @@ win::DWORD controlExStyle(HWND dialog, int id);
 win::DWORD dialogStyle(HWND dialog);            // the template's style
 HWND controlHandle(HWND dialog, int id);
 bool windowExists(HWND window);
+bool windowVisible(HWND window);
 void clickControl(HWND dialog, int id);           // as a mouse click: check marks move, then routing
 void sendScroll(HWND dialog, int id, int code, int thumbPos = 0);
 void sendMenuCommand(HWND dialog, int id);

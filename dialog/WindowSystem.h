@@ -10,5 +10,7 @@ int SetScrollRange(HWND bar, int kind, int minPos, int maxPos, bool redraw);
 int SetScrollPos(HWND bar, int kind, int pos, bool redraw);
 LRESULT GetWindowLongA(HWND window, int index);
 void PostQuitMessage(int exitCode);
+// The exit code of the last PostQuitMessage (0 when none was posted).
+int quitExitCode();
 
 }  // namespace win

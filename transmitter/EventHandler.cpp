@@ -1,1 +1,81 @@
-// (to be written)
+// The transmitter's one event handler: initialisation, played buffers,
+// the region scroll bars, and the end of the window.
+#include "dialog/DialogLayer.h"
+#include "dialog/WindowSystem.h"
+#include "platform/ProcessStart.h"
+#include "transmitter/Transmitter.h"
+
+using namespace win;
+using namespace transmitter_id;
+
+namespace {
+
+void initialiseTransmitter(HWND window) {
+    TransmitterSettings& s = transmitterSettings;
+    s.syncPulseLevel = 162;
+    s.lineSync = 1;
+    dialog::setCheck(window, LineSync, 0);
+
+    s.regionX = 200;
+    HWND barX = GetDlgItem(window, ScrollX);
+    SetScrollRange(barX, SB_CTL, 1, 605, true);
+    SetScrollPos(barX, SB_CTL, s.regionX, true);
+    dialog::setControlText(window, ValueX, dialog::numberText(s.regionX));
+
+    s.regionY = 200;
+    HWND barY = GetDlgItem(window, ScrollY);
+    SetScrollRange(barY, SB_CTL, 1, 400, true);
+    SetScrollPos(barY, SB_CTL, s.regionY, true);
+    dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
+
+    startSoundOutput(window);
+}
+
+}  // namespace
+
+LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: initialiseTransmitter(window); break;
+        case MM_WOM_DONE: soundBufferDone(); break;
+        case WM_DESTROY:
+            stopSoundOutput();
+            PostQuitMessage(0);
+            break;
+        case WM_HSCROLL:
+        case WM_VSCROLL: regionScroll(window, wParam, lParam); break;
+        default: break;
+    }
+    return 0;
+}
+
+void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
+    TransmitterSettings& s = transmitterSettings;
+    HWND bar = reinterpret_cast<HWND>(lParam);
+    const int id = static_cast<int>(GetWindowLongA(bar, GWL_ID));
+    std::int32_t* value = id == ScrollX ? &s.regionX : id == ScrollY ? &s.regionY : nullptr;
+    if (value != nullptr) {
+        switch (LOWORD(wParam)) {
+            case SB_LINEUP: *value -= 1; break;
+            case SB_LINEDOWN: *value += 1; break;
+            case SB_PAGEUP: *value -= 10; break;
+            case SB_PAGEDOWN: *value += 10; break;
+            case SB_THUMBTRACK: *value = HIWORD(wParam); break;
+            default: break;
+        }
+    }
+    // The region is not held to the bars' ranges; the thumbs stay at the ends.
+    if (id == ScrollX) SetScrollPos(bar, SB_CTL, s.regionX, true);
+    dialog::setControlText(window, ValueX, dialog::numberText(s.regionX));
+    if (id == ScrollY) SetScrollPos(bar, SB_CTL, s.regionY, true);
+    dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
+}
+
+LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
+    dialog::startProgram(platform::volumeControlCommand(), SW_SHOWNORMAL, false);
+    return 0;
+}
+
+LRESULT onLineSync(HWND, UINT, WPARAM, LPARAM) {
+    transmitterSettings.lineSync = -transmitterSettings.lineSync;
+    return 0;
+}

@@ -1,1 +1,4 @@
-// (to be written)
+#include "transmitter/Transmitter.h"
+
+TransmitterSettings transmitterSettings;
+win::HWND transmitterWindow = nullptr;

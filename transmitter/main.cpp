@@ -1,1 +1,7 @@
-int main() { return 0; }
+#include "dialog/DialogLayer.h"
+#include "transmitter/Transmitter.h"
+
+int main(int argc, char** argv) {
+    dialog::startToolkit(argc, argv);
+    return runTransmitter();
+}

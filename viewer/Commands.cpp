@@ -1,1 +1,194 @@
-// (to be written)
+// What every control, scroll bar and menu command of the receiver does.
+// Each change takes effect from the next frame.
+#include <algorithm>
+
+#include "dialog/DialogLayer.h"
+#include "dialog/WindowSystem.h"
+#include "platform/ProcessStart.h"
+#include "viewer/Viewer.h"
+
+using namespace win;
+using namespace viewer_id;
+
+namespace {
+
+const char* const HelpText =
+    "1. Tune signal in the same way as for SSTV\r\n"
+    "2. This receive program will also demodulate an AM subcarrier signal\r\n"
+    "3. Ultra-white line sync detection is included, but not very reliable\r\n"
+    "4. Adjust vertical frame drift by FRAME RATE scrollbar (use arrows for fine adjustment "
+    "rather than the thumbtrack)\r\n"
+    "5. Use FRAME PICTURE button to adjust horizontal drift (press once to activate and then "
+    "again to stop)\r\n"
+    "6. SLANT ADJUST scrollbar adjusts skewed picture\r\n"
+    "7. Use SAMPLE RATE if needed as fine adjustment of picture slant if SLANT ADJUST is too "
+    "coarse\r\n"
+    "8. ADJUST INPUT is used to adjust soundcard input levels. Adjust as for SSTV ie not too high "
+    "nor too low\r\n"
+    "9. INVERT PICTURE changes picture from positive to negative (for AM demodulation if needed)";
+
+const std::string AboutText = std::string("32 line, Orvane AM/FM mono viewer\r\nby Kelbrin\r\nVersion ") +
+                              NBTV_VERSION;
+
+// The bars' own limits for the two settings whose processing needs them;
+// the other settings move past their bar's ends freely.
+constexpr int MinFrameSamples = 2400;
+constexpr int MinLineSamples = 100, MaxLineSamples = 180;
+
+void startVolumeControl() {
+    dialog::startProgram(platform::volumeControlCommand(), SW_SHOWNORMAL, false);
+}
+
+void showFrameRate(HWND window) {
+    const ReceiverSettings& s = receiverSettings;
+    dialog::setControlText(window, FrameRateReadout,
+                           dialog::numberText(static_cast<double>(s.sampleRate) / s.frameSamples));
+}
+
+void changeSampleRate(HWND window, int newRate, int newFrameSamples) {
+    ReceiverSettings& s = receiverSettings;
+    stopCapture();
+    s.sampleRate = newRate;
+    if (newFrameSamples > 0) s.frameSamples = newFrameSamples;
+    s.restarting = 1;
+    // Shows the window again: initialisation reopens capture at the new
+    // rate, then a nested loop runs until the window is destroyed.
+    dialog::showModal(window, viewerEvent, nullptr);
+}
+
+}  // namespace
+
+void setBar(HWND window, int barId, int minPos, int maxPos, int position) {
+    HWND bar = GetDlgItem(window, barId);
+    SetScrollRange(bar, SB_CTL, minPos, maxPos, true);
+    SetScrollPos(bar, SB_CTL, position, true);
+}
+
+void refreshReadouts(HWND window) {
+    const ReceiverSettings& s = receiverSettings;
+    showFrameRate(window);
+    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - 120));
+    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
+    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
+    dialog::setControlText(window, SyncLevelReadout, dialog::numberText(s.syncLevel));
+}
+
+LRESULT onInvertPicture(HWND, UINT, WPARAM, LPARAM) {
+    receiverSettings.polarity = -receiverSettings.polarity;
+    return 0;
+}
+
+LRESULT onSyncOn(HWND window, UINT, WPARAM, LPARAM) {
+    ReceiverSettings& s = receiverSettings;
+    s.syncOn = -s.syncOn;
+    // The sync search takes one sample of every line.
+    s.lineSamples += s.syncOn == -1 ? 1 : -1;
+    setBar(window, SlantBar, 100, 180, s.lineSamples);
+    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - 120));
+    return 0;
+}
+
+LRESULT onAdjustInput(HWND, UINT, WPARAM, LPARAM) {
+    startVolumeControl();
+    return 0;
+}
+
+LRESULT onLowPass800(HWND, UINT, WPARAM, LPARAM) {
+    receiverSettings.lowPassCutoff = 800;
+    return 0;
+}
+
+LRESULT onLowPass1200(HWND, UINT, WPARAM, LPARAM) {
+    receiverSettings.lowPassCutoff = 1200;
+    return 0;
+}
+
+LRESULT onLowPass1500(HWND, UINT, WPARAM, LPARAM) {
+    receiverSettings.lowPassCutoff = 1500;
+    return 0;
+}
+
+static void chooseDemodulator(HWND window, int mode, int contrast, int brightness, int polarity) {
+    ReceiverSettings& s = receiverSettings;
+    s.demodMode = mode;
+    s.contrast = contrast;
+    setBar(window, ContrastBar, 0, 1024, s.contrast);
+    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
+    s.brightness = brightness;
+    setBar(window, BrightnessBar, 0, 512, s.brightness);
+    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
+    s.polarity = polarity;
+}
+
+LRESULT onAmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
+    chooseDemodulator(window, DemodAM, 7, 350, -1);
+    return 0;
+}
+
+LRESULT onFmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
+    chooseDemodulator(window, DemodFM, 450, 277, 1);
+    return 0;
+}
+
+LRESULT onFramePicture(HWND window, UINT, WPARAM, LPARAM) {
+    ReceiverSettings& s = receiverSettings;
+    s.framePicture = -s.framePicture;
+    // Pressed once, every frame is one line short and the picture walks
+    // sideways a line per frame; pressed again, the line is given back.
+    s.frameSamples += s.framePicture == -1 ? -s.lineSamples : s.lineSamples;
+    SetScrollPos(GetDlgItem(window, FrameRateBar), SB_CTL, s.frameSamples, true);
+    showFrameRate(window);
+    return 0;
+}
+
+void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
+    ReceiverSettings& s = receiverSettings;
+    HWND bar = reinterpret_cast<HWND>(lParam);
+    const int id = static_cast<int>(GetWindowLongA(bar, GWL_ID));
+    const int code = LOWORD(wParam);
+    const int thumb = HIWORD(wParam);
+
+    std::int32_t* setting = nullptr;
+    int pageStep = 10;
+    switch (id) {
+        case FrameRateBar: setting = &s.frameSamples; break;
+        case SlantBar: setting = &s.lineSamples; pageStep = 1; break;
+        case BrightnessBar: setting = &s.brightness; break;
+        case ContrastBar: setting = &s.contrast; break;
+        case SyncLevelBar: setting = &s.syncLevel; break;
+        default: break;
+    }
+    if (setting != nullptr) {
+        switch (code) {
+            case SB_LINEUP: *setting -= 1; break;
+            case SB_LINEDOWN: *setting += 1; break;
+            case SB_PAGEUP: *setting -= pageStep; break;
+            case SB_PAGEDOWN: *setting += pageStep; break;
+            case SB_THUMBTRACK: *setting = thumb; break;
+            default: break;
+        }
+        if (id == FrameRateBar) s.frameSamples = std::max(s.frameSamples, MinFrameSamples);
+        if (id == SlantBar) s.lineSamples = std::clamp(s.lineSamples, MinLineSamples, MaxLineSamples);
+        SetScrollPos(bar, SB_CTL, *setting, true);
+    }
+    refreshReadouts(window);
+}
+
+void menuCommand(HWND window, int id) {
+    const ReceiverSettings& s = receiverSettings;
+    switch (id) {
+        case MenuExit: dialog::endDialog(window, 0); break;
+        case MenuAdjustInput: startVolumeControl(); break;
+        case MenuHelp: dialog::messageBox(HelpText, "HELP notes", MB_OK | MB_ICONINFORMATION); break;
+        case MenuAbout:
+            dialog::messageBox(AboutText, "Orvane Viewer", MB_OK | MB_ICONINFORMATION);
+            break;
+        case MenuIncreaseRate: changeSampleRate(window, s.sampleRate + 200, 0); break;
+        case MenuDecreaseRate: changeSampleRate(window, s.sampleRate - 200, 0); break;
+        case MenuRate312: changeSampleRate(window, 12000, 3841); break;
+        case MenuRate260: changeSampleRate(window, 10000, 3841); break;
+        case MenuRate234: changeSampleRate(window, 9000, 3841); break;
+        case MenuRate208: changeSampleRate(window, 8000, 0); break;
+        default: break;
+    }
+}

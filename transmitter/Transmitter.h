@@ -1,0 +1,38 @@
+#pragma once
+// The transmitter program: its settings record, its window and its one
+// event handler.
+#include "dialog/WindowTypes.h"
+#include "transmitter/TransmitterSettings.h"
+
+// The one settings record of the transmitter, alive for the whole run.
+extern TransmitterSettings transmitterSettings;
+// The transmitter's window; the preview is painted into it and it receives
+// the sound device's notifications.
+extern win::HWND transmitterWindow;
+
+namespace transmitter_id {
+constexpr int ScrollX = 100, ScrollY = 101;
+constexpr int ValueX = 200, ValueY = 201;
+constexpr int AdjustOutput = 115, LineSync = 4000;
+}  // namespace transmitter_id
+
+// Builds the window hidden, with its eight controls.
+win::HWND buildTransmitterWindow();
+// The whole program: build and modal show. Returns the exit code.
+int runTransmitter();
+
+// The transmitter's event handler.
+win::LRESULT transmitterEvent(win::HWND window, win::UINT message, win::WPARAM wParam,
+                              win::LPARAM lParam);
+// The scroll handler of both region bars.
+void regionScroll(win::HWND window, win::WPARAM wParam, win::LPARAM lParam);
+
+// Control handlers.
+win::LRESULT onAdjustOutput(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
+win::LRESULT onLineSync(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
+
+// Sound output: start (two frames built and queued), a played buffer
+// (refill and queue again), stop.
+void startSoundOutput(win::HWND window);
+void soundBufferDone();
+void stopSoundOutput();
