@@ -33,7 +33,21 @@ namespace {
 // Both halves of a pair take the same coefficients, so each pair of sums is
 // formed with two-lane double arithmetic, each lane in the filter's order.
 
+#if defined(__GNUC__)
 typedef double Pair __attribute__((vector_size(16), aligned(8), may_alias));
+#else
+// Compilers without vector types get the same sums one lane at a time.
+struct Pair {
+    double lane[2];
+    double operator[](int i) const { return lane[i]; }
+    Pair& operator+=(const Pair& b) {
+        lane[0] += b.lane[0];
+        lane[1] += b.lane[1];
+        return *this;
+    }
+};
+inline Pair operator*(double c, const Pair& p) { return Pair{{c * p.lane[0], c * p.lane[1]}}; }
+#endif
 
 struct PairTerm {
     int pair;

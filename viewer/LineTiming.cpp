@@ -9,7 +9,11 @@ bool isSyncSample(float v, int syncLevel) {
 }
 
 void scanFrame(const float* videoSignal, const ReceiverSettings& settings, PictureStore& store) {
-    forEachLineSample(videoSignal, settings, [&](int k, int r, float v) {
-        plotSample(store, k, r, v, settings);
+    // Local copies: the picture's byte stores cannot touch them, so they
+    // stay in registers.
+    const ReceiverSettings local = settings;
+    std::uint8_t* const bytes = store.bytes.data();
+    forEachLineSample(videoSignal, local, [bytes, &local](int k, int r, float v) {
+        plotSample(bytes, k, r, v, local);
     });
 }

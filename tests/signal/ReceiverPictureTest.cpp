@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <random>
 
 #include "tests/signal/ReceiverSignalHelpers.h"
 #include "viewer/PictureStore.h"
@@ -66,6 +68,29 @@ TEST(ReceiverPicture, LevelMappingRoundsHalvesToEvenAndClampsAnything) {
     extreme.contrast = 2147483647;
     extreme.brightness = -2147483647 - 1;
     EXPECT_EQ(int{signalLevel(1.0f, extreme)}, 0);  // 2^31 - 1 - 2^31 - 50
+}
+
+TEST(ReceiverPicture, LevelMappingAgreesWithNearbyintEverywhere) {
+    // The mapping's rounding is its own; it must give what rounding with
+    // std::nearbyint and clamping would, for any settings and value.
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> contrast(0, 1024), brightness(0, 512), halves(-600, 1200);
+    std::uniform_real_distribution<float> value(-2.0f, 2.0f);
+    for (int i = 0; i < 200000; ++i) {
+        ReceiverSettings s = startSettings();
+        s.contrast = contrast(random);
+        s.brightness = brightness(random);
+        // Every other case lands y on a half: contrast 1, v = h / 2.
+        float v = value(random);
+        if (i % 2 == 1) {
+            s.contrast = 1;
+            v = static_cast<float>(halves(random)) / 2.0f;
+        }
+        const double y = double(s.contrast) * double(v) + double(s.brightness) - 50.0;
+        const double expected = std::clamp(std::nearbyint(y), 0.0, 255.0);
+        ASSERT_EQ(int{signalLevel(v, s)}, static_cast<int>(expected))
+            << "v " << v << " contrast " << s.contrast << " brightness " << s.brightness;
+    }
 }
 
 TEST(ReceiverPicture, PlotFillsInBetweenPixelsTowardThePreviousLine) {
