@@ -34,7 +34,12 @@ namespace {
 // formed with two-lane double arithmetic, each lane in the filter's order.
 
 #if defined(__GNUC__)
-typedef double Pair __attribute__((vector_size(16), aligned(8), may_alias));
+typedef double Pair __attribute__((vector_size(16)));
+inline Pair loadPair(const double* p) {
+    Pair pair;
+    std::memcpy(&pair, p, sizeof pair);
+    return pair;
+}
 #else
 // Compilers without vector types get the same sums one lane at a time.
 struct Pair {
@@ -47,6 +52,7 @@ struct Pair {
     }
 };
 inline Pair operator*(double c, const Pair& p) { return Pair{{c * p.lane[0], c * p.lane[1]}}; }
+inline Pair loadPair(const double* p) { return Pair{{p[0], p[1]}}; }
 #endif
 
 struct PairTerm {
@@ -79,11 +85,14 @@ struct SplitFilter {
     static constexpr std::array<PairTerm, oddCount> odd = pickTerms<oddCount>(Terms, 1);
 };
 
+// The sums over pairs t, t+1, ...: `pairs` points at pair t, two doubles
+// per pair.
 template <std::size_t Count>
-inline Pair sumTerms(const Pair* pairs, const std::array<PairTerm, Count>& terms) {
-    Pair sum = terms[0].coefficient * pairs[terms[0].pair];
+inline Pair sumTerms(const double* pairs, const std::array<PairTerm, Count>& terms) {
+    Pair sum = terms[0].coefficient * loadPair(pairs + 2 * terms[0].pair);
 #pragma GCC unroll 24
-    for (std::size_t j = 1; j < Count; ++j) sum += terms[j].coefficient * pairs[terms[j].pair];
+    for (std::size_t j = 1; j < Count; ++j)
+        sum += terms[j].coefficient * loadPair(pairs + 2 * terms[j].pair);
     return sum;
 }
 
@@ -132,13 +141,13 @@ void mix(const std::uint8_t* x, int n, FrameArrays& a) {
 template <const FilterTerm* Terms>
 void filter(int n, FrameArrays& a) {
     using Split = SplitFilter<Terms>;
-    const Pair* pairs = reinterpret_cast<const Pair*>(a.mixedPairs.data());
+    const double* pairs = a.mixedPairs.data();
     float* filteredI = a.filteredI.data();
     float* filteredQ = a.filteredQ.data();
     const int lastPair = (n + 2) / 2;
     for (int t = 0; t <= lastPair; ++t) {
-        const Pair even = sumTerms(pairs + t, Split::even);
-        const Pair odd = sumTerms(pairs + t, Split::odd);
+        const Pair even = sumTerms(pairs + 2 * t, Split::even);
+        const Pair odd = sumTerms(pairs + 2 * t, Split::odd);
         filteredQ[2 * t] = static_cast<float>(even[0]);
         filteredI[2 * t + 1] = static_cast<float>(even[1]);
         filteredI[2 * t] = static_cast<float>(odd[1]);
