@@ -45,6 +45,17 @@ bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
     }
 }
 
+// The shown picture into an output's temporary file.
+bool writePicture(OutputFile& file, const std::string& path, const PictureStore& store,
+                  std::vector<std::uint8_t>& grey, std::string& error) {
+    shownPicture(store, grey.data());
+    std::string reason;
+    if (platform::writeGreyPng(file.temporaryPath(), grey.data(), PictureWidth, ShownRows, reason))
+        return true;
+    error = "cannot write " + path + ": " + reason;
+    return false;
+}
+
 std::string frameFileName(const std::string& dir, long long frame) {
     char name[40];
     std::snprintf(name, sizeof name, "frame-%05lld.png", frame);
@@ -111,11 +122,9 @@ int decode(const codec::DecodeOptions& o) {
         if (storeDump && !storeDump->write(store.bytes.data(), store.bytes.size()))
             return codec::fail(storeDump->errorText());
         if (!o.pngDir.empty()) {
-            framePngs.push_back(std::make_unique<OutputFile>(frameFileName(o.pngDir, frames)));
-            shownPicture(store, grey.data());
-            if (!platform::writeGreyPng(framePngs.back()->temporaryPath(), grey.data(),
-                                        PictureWidth, ShownRows, error))
-                return codec::fail(error);
+            const std::string path = frameFileName(o.pngDir, frames);
+            framePngs.push_back(std::make_unique<OutputFile>(path));
+            if (!writePicture(*framePngs.back(), path, store, grey, error)) return codec::fail(error);
         }
         if (o.levels) {
             std::fputs(dialog::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
@@ -125,20 +134,15 @@ int decode(const codec::DecodeOptions& o) {
     if (frames == 0)
         return codec::fail(o.input + " holds " + std::to_string(leftover) +
                            " samples, fewer than one frame of " + std::to_string(n));
-    if (leftover > 0)
-        std::fprintf(stderr, "nbtvcodec: the last %lld samples of %s make no whole frame; not decoded\n",
-                     leftover, o.input.c_str());
-
-    if (png) {
-        shownPicture(store, grey.data());
-        if (!platform::writeGreyPng(png->temporaryPath(), grey.data(), PictureWidth, ShownRows, error))
-            return codec::fail(error);
-    }
+    if (png && !writePicture(*png, o.png, store, grey, error)) return codec::fail(error);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return codec::fail("cannot write standard output");
     for (OutputFile* file : {png.get(), signalDump.get(), storeDump.get()})
         if (file != nullptr && !file->commit()) return codec::fail(file->errorText());
     for (auto& file : framePngs)
         if (!file->commit()) return codec::fail(file->errorText());
+    if (leftover > 0)
+        std::fprintf(stderr, "nbtvcodec: the last %lld samples of %s make no whole frame; not decoded\n",
+                     leftover, o.input.c_str());
     return 0;
 }
 

@@ -11,8 +11,8 @@ bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width
                   std::string& errorText) {
     QImage image(width, height, QImage::Format_Grayscale8);
     if (image.isNull()) {
-        errorText = "cannot make a " + std::to_string(width) + " x " + std::to_string(height) +
-                    " picture";
+        errorText = "cannot make a picture of " + std::to_string(width) + " x " +
+                    std::to_string(height) + " pixels";
         return false;
     }
     for (int y = 0; y < height; ++y)
@@ -20,7 +20,7 @@ bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width
                     static_cast<std::size_t>(width));
     QImageWriter writer(QString::fromStdString(path), "png");
     if (!writer.write(image)) {
-        errorText = "cannot write " + path + ": " + writer.errorString().toStdString();
+        errorText = writer.errorString().toStdString();
         return false;
     }
     return true;
