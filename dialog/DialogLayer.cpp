@@ -32,7 +32,7 @@ std::vector<std::unique_ptr<Menu>>& allMenus() {
     return menus;
 }
 
-std::unique_ptr<QApplication> application;
+QApplication* application = nullptr;
 int applicationArgc = 1;
 char applicationName[] = "nbtv";
 char* applicationArgv[] = {applicationName, nullptr};
@@ -94,12 +94,19 @@ int unitsToPixelsY(int units) { return mulDiv(units, BaseUnitY, 8); }
 void startToolkit(int& argc, char** argv) {
     if (QCoreApplication::instance() != nullptr) return;
     if (argc <= 0 || argv == nullptr) {
-        application = std::make_unique<QApplication>(applicationArgc, applicationArgv);
+        application = new QApplication(applicationArgc, applicationArgv);
     } else {
-        application = std::make_unique<QApplication>(argc, argv);
+        application = new QApplication(argc, argv);
     }
     QApplication::setFont(dialogFont());
     prepareMessagePump();
+}
+
+void stopToolkit() {
+    // Ends the toolkit while the program's own data still exists; windows
+    // not yet destroyed go with it.
+    delete application;
+    application = nullptr;
 }
 
 Window* liveWindow(HWND window) {

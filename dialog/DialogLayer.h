@@ -25,6 +25,8 @@ using HMENU = Menu*;
 // Starts the toolkit once per process (QApplication). The programs call it
 // first thing in main; tests call it with their own arguments.
 void startToolkit(int& argc, char** argv);
+// Ends the toolkit; called last thing in main.
+void stopToolkit();
 
 HWND createDialog(const std::string& caption, int x, int y, int width, int height,
                   win::DWORD style, win::DWORD exStyle);

@@ -3,5 +3,7 @@
 
 int main(int argc, char** argv) {
     dialog::startToolkit(argc, argv);
-    return runTransmitter();
+    const int exitCode = runTransmitter();
+    dialog::stopToolkit();
+    return exitCode;
 }

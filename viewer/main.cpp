@@ -3,5 +3,7 @@
 
 int main(int argc, char** argv) {
     dialog::startToolkit(argc, argv);
-    return runViewer();
+    const int exitCode = runViewer();
+    dialog::stopToolkit();
+    return exitCode;
 }

@@ -7,5 +7,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     dialog::startToolkit(argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    dialog::stopToolkit();
+    return result;
 }

@@ -1,0 +1,141 @@
+// The real backend: one PortAudio stream per open device, on the default
+// input or output, running from open to close. The stream's callback moves
+// one callback's samples between PortAudio and the queued buffers with the
+// state mutex held, and wakes the notifier when a buffer is done.
+#include <portaudio.h>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
+#include "platform/WaveDevice.h"
+
+namespace wavedev {
+namespace {
+
+// PortAudio and the sound libraries under it report their probing of
+// devices on stderr ("ALSA lib ...", the JACK client's "cannot connect");
+// none of it concerns the user, so stderr is sent to /dev/null meanwhile.
+class QuietStderr {
+public:
+#if defined(__unix__) || defined(__APPLE__)
+    QuietStderr() {
+        std::fflush(stderr);
+        saved_ = dup(2);
+        int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, 2);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietStderr() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, 2);
+        ::close(saved_);
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+#endif
+};
+
+bool initialised = false;  // GUI thread only
+
+bool initialise() {
+    if (!initialised) {
+        QuietStderr quiet;
+        initialised = Pa_Initialize() == paNoError;
+    }
+    return initialised;
+}
+
+constexpr unsigned long outputFrameBytes = 4;  // 16-bit stereo
+
+int inputCallback(const void* input, void*, unsigned long frames,
+                  const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* user) {
+    if (input == nullptr) return paContinue;
+    bool returned;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        returned = recordInput(*static_cast<Device*>(user), static_cast<const std::uint8_t*>(input),
+                               frames);
+    }
+    if (returned) wakeNotifier();
+    return paContinue;
+}
+
+int outputCallback(const void*, void* output, unsigned long frames,
+                   const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* user) {
+    bool returned;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex());
+        returned = playOutput(*static_cast<Device*>(user), static_cast<std::uint8_t*>(output),
+                              frames * outputFrameBytes);
+    }
+    if (returned) wakeNotifier();
+    return paContinue;
+}
+
+win::MMRESULT resultFor(PaError error) {
+    switch (error) {
+    case paInvalidSampleRate:
+    case paSampleFormatNotSupported:
+    case paInvalidChannelCount:
+        return win::WAVERR_BADFORMAT;
+    case paInvalidDevice:
+    case paDeviceUnavailable:
+        return win::MMSYSERR_NODRIVER;
+    default:
+        return win::MMSYSERR_ERROR;
+    }
+}
+
+}  // namespace
+
+win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
+    if (!initialise()) return win::MMSYSERR_NODRIVER;
+    PaDeviceIndex index = device.input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
+    const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
+    if (info == nullptr) return win::MMSYSERR_NODRIVER;
+
+    PaStreamParameters parameters{};
+    parameters.device = index;
+    parameters.channelCount = format.nChannels;
+    parameters.sampleFormat = device.input ? paUInt8 : paInt16;
+    // The programs queue whole frames of a third of a second or more, so a
+    // generous latency costs nothing and keeps the callbacks few.
+    parameters.suggestedLatency =
+        device.input ? info->defaultHighInputLatency : info->defaultHighOutputLatency;
+    const PaStreamParameters* in = device.input ? &parameters : nullptr;
+    const PaStreamParameters* out = device.input ? nullptr : &parameters;
+    double rate = format.nSamplesPerSec;
+
+    QuietStderr quiet;
+    PaError error = Pa_IsFormatSupported(in, out, rate);
+    if (error != paFormatIsSupported) return resultFor(error);
+    PaStream* stream = nullptr;
+    error = Pa_OpenStream(&stream, in, out, rate, paFramesPerBufferUnspecified, paNoFlag,
+                          device.input ? inputCallback : outputCallback, &device);
+    if (error != paNoError) return resultFor(error);
+    error = Pa_StartStream(stream);
+    if (error != paNoError) {
+        Pa_CloseStream(stream);
+        return resultFor(error);
+    }
+    device.stream = stream;
+    return win::MMSYSERR_NOERROR;
+}
+
+void portAudioClose(Device& device) {
+    auto* stream = static_cast<PaStream*>(device.stream);
+    if (stream == nullptr) return;
+    Pa_AbortStream(stream);
+    Pa_CloseStream(stream);
+    device.stream = nullptr;
+}
+
+}  // namespace wavedev

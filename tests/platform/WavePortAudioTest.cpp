@@ -1,0 +1,135 @@
+// The real backend, through a private PulseAudio server with a null sink
+// whose monitor is the default input: a tone written with waveOut comes back
+// through waveIn. Skipped where no such server can be started.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <numbers>
+#include <string>
+
+#include "tests/platform/WaveTestSupport.h"
+
+using namespace win;
+using wavetest::Buffer;
+using wavetest::Collector;
+using wavetest::Posted;
+
+namespace {
+
+class WavePortAudio : public ::testing::Test {
+protected:
+    static inline std::string dir;
+    static inline bool serverUp = false;
+
+    static int inDir(const std::string& command) {
+        return std::system(("env XDG_RUNTIME_DIR=" + dir + " HOME=" + dir + " " + command +
+                            " >/dev/null 2>&1").c_str());
+    }
+    // Before the first real open: the sound libraries look for the server
+    // once, when PortAudio starts.
+    static void SetUpTestSuite() {
+        char path[] = "/tmp/nbtv-wave-XXXXXX";
+        if (std::system("command -v pulseaudio >/dev/null") != 0 || mkdtemp(path) == nullptr) return;
+        dir = path;
+        std::ofstream(dir + "/server.pa") << "load-module module-native-protocol-unix auth-anonymous=1\n"
+                                             "load-module module-null-sink sink_name=nbtv rate=10000\n"
+                                             "set-default-sink nbtv\n"
+                                             "set-default-source nbtv.monitor\n";
+        std::ofstream(dir + "/client.conf") << "autospawn = no\n";
+        serverUp = inDir("pulseaudio -n -F " + dir + "/server.pa --daemonize=yes" +
+                         " --exit-idle-time=-1 --use-pid-file=yes") == 0;
+        if (!serverUp) return;
+        setenv("PULSE_SERVER", ("unix:" + dir + "/pulse/native").c_str(), 1);
+        setenv("PULSE_CLIENTCONFIG", (dir + "/client.conf").c_str(), 1);
+    }
+    static void TearDownTestSuite() {
+        if (serverUp) inDir("pulseaudio --kill");
+        if (!dir.empty()) std::system(("rm -rf " + dir).c_str());
+    }
+    void SetUp() override {
+        if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
+        win::setWaveNotifier(Collector::post);
+        Collector::take();
+    }
+};
+
+// Power of one frequency in the samples (Goertzel), around their mean.
+double power(const std::vector<double>& x, double frequency) {
+    double mean = 0;
+    for (double v : x) mean += v / static_cast<double>(x.size());
+    double c = 2 * std::cos(2 * std::numbers::pi * frequency / 10000), s1 = 0, s2 = 0;
+    for (double v : x) {
+        double s = (v - mean) + c * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    return s1 * s1 + s2 * s2 - c * s1 * s2;
+}
+
+TEST_F(WavePortAudio, AToneWrittenComesBackThroughTheMonitor) {
+    MMRESULT outResult, inResult;
+    HWAVEOUT output = wavetest::openOutput(&outResult);
+    HWAVEIN input = wavetest::openInput(10000, &inResult);
+    ASSERT_EQ(outResult, MMSYSERR_NOERROR);
+    ASSERT_EQ(inResult, MMSYSERR_NOERROR);
+
+    // 1000 Hz on the left channel, 12000 peak, as the programs' signal goes.
+    Buffer play[2] = {Buffer(4000), Buffer(4000)}, record[2] = {Buffer(2000), Buffer(2000)};
+    for (Buffer& buffer : play) {
+        for (std::size_t i = 0; i < 1000; ++i) {
+            auto left = static_cast<std::int16_t>(12000 * std::sin(2 * std::numbers::pi * double(i) / 10));
+            std::memcpy(buffer.bytes.data() + 4 * i, &left, 2);
+        }
+        waveOutPrepareHeader(output, &buffer.header, 32);
+        waveOutWrite(output, &buffer.header, 32);
+    }
+    for (Buffer& buffer : record) {
+        waveInPrepareHeader(input, &buffer.header, 32);
+        waveInAddBuffer(input, &buffer.header, 32);
+    }
+    waveInStart(input);
+
+    // Both come back alternately, each queued again at once.
+    int recorded = 0, played = 0;
+    std::vector<double> last;
+    Posted posted;
+    while (recorded < 8) {
+        ASSERT_TRUE(Collector::next(posted)) << recorded << " recorded, " << played << " played";
+        if (posted.message == MM_WOM_DONE) {
+            ASSERT_EQ(posted.header, &play[played++ % 2].header);
+            waveOutWrite(output, posted.header, 32);
+        } else if (posted.message == MM_WIM_DATA) {
+            ASSERT_EQ(posted.header, &record[recorded++ % 2].header);
+            ASSERT_EQ(posted.header->dwBytesRecorded, 2000u);
+            auto* bytes = reinterpret_cast<std::uint8_t*>(posted.header->lpData);
+            last.assign(bytes, bytes + 2000);
+            waveInAddBuffer(input, posted.header, 32);
+        }
+    }
+    // The last 0.2 s recorded holds the tone, far above anything else.
+    EXPECT_GT(power(last, 1000), 100 * power(last, 1700));
+    EXPECT_GT(power(last, 1000), 100 * power(last, 400));
+    EXPECT_GT(*std::max_element(last.begin(), last.end()), 128 + 10);
+
+    waveOutReset(output);
+    waveInReset(input);
+    EXPECT_EQ(waveOutUnprepareHeader(output, &play[0].header, 32), MMSYSERR_NOERROR);
+    EXPECT_EQ(waveInUnprepareHeader(input, &record[1].header, 32), MMSYSERR_NOERROR);
+    waveOutClose(output);
+    waveInClose(input);
+    std::vector<UINT> rest = Collector::messages();
+    ASSERT_GE(rest.size(), 2u);
+    EXPECT_EQ(rest[rest.size() - 2], MM_WOM_CLOSE);
+    EXPECT_EQ(rest.back(), MM_WIM_CLOSE);
+}
+
+TEST_F(WavePortAudio, ARateTheDeviceRefusesFailsTheOpen) {
+    MMRESULT result;
+    EXPECT_EQ(wavetest::openInput(3000000000u, &result), nullptr);
+    EXPECT_NE(result, MMSYSERR_NOERROR);
+    EXPECT_TRUE(Collector::take().empty());
+}
+
+}  // namespace
