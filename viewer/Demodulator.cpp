@@ -244,8 +244,10 @@ void demodulate(const std::uint8_t* captureBuffer, const ReceiverSettings& setti
     const int previous = a.demodulatedSamples;
     if (previous > n) {
         const auto un = static_cast<std::size_t>(n), up = static_cast<std::size_t>(previous);
-        clearRange(a.mixedI, static_cast<std::size_t>(mixerEnd(n)) + 1, static_cast<std::size_t>(mixerEnd(previous)) + 1);
-        clearRange(a.mixedQ, static_cast<std::size_t>(mixerEnd(n)) + 1, static_cast<std::size_t>(mixerEnd(previous)) + 1);
+        const auto mixed = static_cast<std::size_t>(mixerEnd(n)) + 1;
+        const auto mixedBefore = static_cast<std::size_t>(mixerEnd(previous)) + 1;
+        clearRange(a.mixedI, mixed, mixedBefore);
+        clearRange(a.mixedQ, mixed, mixedBefore);
         clearRange(a.filteredI, un + 2, up + 2);
         clearRange(a.filteredQ, un + 2, up + 2);
         clearRange(a.videoSignal, 2 * un + 2, 2 * up + 2);
