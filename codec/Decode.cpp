@@ -1,4 +1,159 @@
-#include "codec/CommandLine.h"
-#include "codec/Codec.h"
+// nbtvcodec decode: a sound file through the receiver's signal path, frame
+// by frame, as the viewer would capture it.
+#include <bit>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
-int runDecode(int, char**) { return codec::fail("decode is not built yet"); }
+#include "codec/Codec.h"
+#include "codec/CommandLine.h"
+#include "codec/DecodeOptions.h"
+#include "codec/OutputFile.h"
+#include "codec/SoundInput.h"
+#include "dialog/DialogLayer.h"
+#include "platform/ImageWrite.h"
+#include "viewer/Demodulator.h"
+#include "viewer/LineTiming.h"
+#include "viewer/PictureStore.h"
+
+namespace {
+
+using codec::OutputFile;
+
+// The shown part of the store as a grey picture, top row (store row 119)
+// first. Every stored pixel is grey, so one byte of each tells its level.
+void shownPicture(const PictureStore& store, std::uint8_t* grey) {
+    for (int y = 0; y < ShownRows; ++y) {
+        const std::uint8_t* row = store.bytes.data() + std::size_t(ShownRows - 1 - y) * PictureRowBytes;
+        for (int x = 0; x < PictureWidth; ++x) grey[y * PictureWidth + x] = row[x * BytesPerPixel + 1];
+    }
+}
+
+bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return file.write(signal.data(), VideoSignalLength * sizeof(float));
+    } else {
+        static std::vector<std::uint32_t> swapped(VideoSignalLength);
+        for (std::size_t i = 0; i < VideoSignalLength; ++i)
+        {
+            const auto bits = std::bit_cast<std::uint32_t>(signal[i]);
+            swapped[i] = (bits >> 24) | ((bits >> 8) & 0xff00u) | ((bits << 8) & 0xff0000u) | (bits << 24);
+        }
+        return file.write(swapped.data(), VideoSignalLength * sizeof(std::uint32_t));
+    }
+}
+
+// The shown picture into an output's temporary file.
+bool writePicture(OutputFile& file, const std::string& path, const PictureStore& store,
+                  std::vector<std::uint8_t>& grey, std::string& error) {
+    shownPicture(store, grey.data());
+    std::string reason;
+    if (platform::writeGreyPng(file.temporaryPath(), grey.data(), PictureWidth, ShownRows, reason))
+        return true;
+    error = "cannot write " + path + ": " + reason;
+    return false;
+}
+
+std::string frameFileName(const std::string& dir, long long frame) {
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%05lld.png", frame);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+// Opens an output's temporary file when the option asks for it.
+bool openOutput(const std::string& path, std::unique_ptr<OutputFile>& file, bool stream,
+                std::string& error) {
+    if (path.empty()) return true;
+    file = std::make_unique<OutputFile>(path);
+    if (stream && !file->open()) {
+        error = file->errorText();
+        return false;
+    }
+    return true;
+}
+
+bool makeDirectory(const std::string& dir, std::string& error) {
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (code || !std::filesystem::is_directory(dir, code)) {
+        error = "cannot make directory " + dir + (code ? ": " + code.message() : "");
+        return false;
+    }
+    return true;
+}
+
+int decode(const codec::DecodeOptions& o) {
+    std::string error;
+    codec::SoundInput input;
+    if (!input.open(o.input, error)) return codec::fail(error);
+    if (input.length() == 0) return codec::fail(o.input + " holds no samples");
+
+    std::unique_ptr<OutputFile> png, signalDump, storeDump;
+    if (!openOutput(o.png, png, false, error) || !openOutput(o.dumpSignal, signalDump, true, error) ||
+        !openOutput(o.dumpStore, storeDump, true, error) ||
+        (!o.pngDir.empty() && !makeDirectory(o.pngDir, error)))
+        return codec::fail(error);
+    std::vector<std::unique_ptr<OutputFile>> framePngs;
+
+    const ReceiverSettings settings = decodeSettings(o, input.sampleRate());
+    const int n = settings.frameSamples;
+    // As a capture buffer that was never filled beyond N: zeros from N on.
+    std::vector<std::uint8_t> capture(CaptureBufferBytes + CaptureBufferSlack, 0);
+    FrameArrays arrays = makeFrameArrays(n);
+    PictureStore store;
+    std::vector<std::uint8_t> grey(std::size_t{PictureWidth} * ShownRows);
+
+    long long frames = 0, leftover = 0;
+    while (o.frames == 0 || frames < o.frames) {
+        const long long got = input.read(capture.data(), n, error);
+        if (got < 0) return codec::fail(error);
+        if (got < n) {
+            leftover = got;
+            break;
+        }
+        demodulate(capture.data(), settings, arrays);
+        scanFrame(arrays.videoSignal.data(), settings, store);
+        ++frames;
+
+        if (signalDump && !writeSignal(*signalDump, arrays.videoSignal))
+            return codec::fail(signalDump->errorText());
+        if (storeDump && !storeDump->write(store.bytes.data(), store.bytes.size()))
+            return codec::fail(storeDump->errorText());
+        if (!o.pngDir.empty()) {
+            const std::string path = frameFileName(o.pngDir, frames);
+            framePngs.push_back(std::make_unique<OutputFile>(path));
+            if (!writePicture(*framePngs.back(), path, store, grey, error)) return codec::fail(error);
+        }
+        if (o.levels) {
+            std::fputs(dialog::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
+            std::fputc('\n', stdout);
+        }
+    }
+    if (frames == 0)
+        return codec::fail(o.input + " holds " + std::to_string(leftover) +
+                           " samples, fewer than one frame of " + std::to_string(n));
+    if (png && !writePicture(*png, o.png, store, grey, error)) return codec::fail(error);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return codec::fail("cannot write standard output");
+    for (OutputFile* file : {png.get(), signalDump.get(), storeDump.get()})
+        if (file != nullptr && !file->commit()) return codec::fail(file->errorText());
+    for (auto& file : framePngs)
+        if (!file->commit()) return codec::fail(file->errorText());
+    if (leftover > 0)
+        std::fprintf(stderr, "nbtvcodec: the last %lld samples of %s make no whole frame; not decoded\n",
+                     leftover, o.input.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int runDecode(int argc, char** argv) {
+    codec::DecodeOptions options;
+    switch (codec::parseDecodeOptions(argc, argv, options)) {
+        case codec::ParseResult::Help: std::fputs(codec::decodeHelp(), stdout); return 0;
+        case codec::ParseResult::Error: return 2;
+        case codec::ParseResult::Run: break;
+    }
+    return decode(options);
+}
