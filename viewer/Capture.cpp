@@ -28,6 +28,10 @@ WAVEHDR captureHeaders[2]{};
 DWORD headerLength = 0;
 // The received picture, made at the first processed frame and kept.
 std::unique_ptr<PictureStore> pictureStore;
+// The frame's working arrays. One set serves every frame: demodulate leaves
+// it exactly as a fresh zero-filled set would be, without the cost of
+// making one each frame.
+FrameArrays frameArrays;
 
 bool isCaptureHeader(const WAVEHDR* header) {
     return header == &captureHeaders[0] || header == &captureHeaders[1];
@@ -79,11 +83,10 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     // The buffer of this notification is the one bufferTurn names: both are
     // queued first-first and come back in queue order.
     const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
-    FrameArrays arrays = makeFrameArrays(s.frameSamples);
     if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
-    demodulate(buffer, s, arrays);
-    scanFrame(arrays.videoSignal.data(), s, *pictureStore);
-    showPicture(window, *pictureStore, arrays.videoSignal.data());
+    demodulate(buffer, s, frameArrays);
+    scanFrame(frameArrays.videoSignal.data(), s, *pictureStore);
+    showPicture(window, *pictureStore, frameArrays.videoSignal.data());
 
     header->dwBufferLength = headerLength;
     waveInAddBuffer(inputDevice, header, HeaderSize);
@@ -102,5 +105,6 @@ void stopCapture() {
 
 void freeCaptureBuffers() {
     for (auto& buffer : captureBuffers) std::vector<std::uint8_t>().swap(buffer);
+    frameArrays = FrameArrays{};
     for (WAVEHDR& header : captureHeaders) header = WAVEHDR{};
 }
