@@ -8,7 +8,8 @@ static void usage(FILE* out) {
     std::fputs(
         "usage: nbtvcodec decode INPUT [options]   sound file -> pictures\n"
         "       nbtvcodec encode INPUT -o OUTPUT.wav [options]   picture -> sound file\n"
-        "       nbtvcodec --help | --version\n",
+        "       nbtvcodec --help | --version\n"
+        "'nbtvcodec decode --help' and 'nbtvcodec encode --help' list the options.\n",
         out);
 }
 
