@@ -247,12 +247,13 @@ void addMenuItem(HMENU menu, const std::string& text, int id, int state, int pos
         menu->popups.push_back(popup);
         return;
     }
-    auto* action = new QAction(fromText(text), host);
-    if (text == "-") {
-        action->setSeparator(true);
-        host->insertAction(before, action);
+    if (text == "-") {  // a separator: no text, no id, no handler
+        auto* separator = new QAction(host);
+        separator->setSeparator(true);
+        host->insertAction(before, separator);
         return;
     }
+    auto* action = new QAction(fromText(text), host);
     menu->items.push_back({id, handler});
     host->insertAction(before, action);
     QObject::connect(action, &QAction::triggered, action, [action, id]() {
