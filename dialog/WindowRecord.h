@@ -15,6 +15,7 @@ class QButtonGroup;
 class QEventLoop;
 class QMenuBar;
 class QMenu;
+class QScrollBar;
 
 namespace dialog {
 
@@ -65,6 +66,10 @@ namespace dialog {
 win::Window* liveWindow(HWND window);
 // Routes a message as the dialog procedure does.
 LRESULT route(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The control record for an id in a dialog, or null.
+win::Window* controlOf(HWND dialog, int id);
+// The scroll bar behind a control record, or null.
+QScrollBar* scrollBarOf(win::Window* control);
 // Makes the object that receives posted messages (GUI thread, once).
 void prepareMessagePump();
 // Text as the toolkit takes it: CR LF line breaks become line feeds.
