@@ -80,8 +80,13 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     auto* header = reinterpret_cast<WAVEHDR*>(lParam);
     if (!isCaptureHeader(header) || captureBuffers[0].empty()) return;
 
-    // The buffer of this notification is the one bufferTurn names: both are
-    // queued first-first and come back in queue order.
+    // The buffer of this notification is the one to process. Both are queued
+    // buffer 1 first and come back in queue order, so bufferTurn names it
+    // already; but after a restart whose open failed, the stale buffers flip
+    // the turn without being queued again, and the next device starts with
+    // buffer 1 whatever the turn says. Taking the turn from the notice keeps
+    // the receiver from reading a buffer the device is filling.
+    s.bufferTurn = header == &captureHeaders[0] ? 1 : -1;
     const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
     if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
     demodulate(buffer, s, frameArrays);
