@@ -26,6 +26,11 @@ std::vector<std::uint8_t> captureBuffers[2];
 WAVEHDR captureHeaders[2]{};
 // The header length for any header prepared or queued in this event.
 DWORD headerLength = 0;
+// Headers queued again with the device opened last, by the notifications of
+// buffers the previous device handed back. They belong to the device now:
+// the open notification's queue call is refused for them and must not
+// change their length either.
+bool requeued[2] = {false, false};
 // The received picture, made at the first processed frame and kept.
 std::unique_ptr<PictureStore> pictureStore;
 // The frame's working arrays. One set serves every frame: demodulate leaves
@@ -60,6 +65,7 @@ void capturePreamble() {
 void openCapture(HWND window) {
     waveInOpen(&inputDevice, WAVE_MAPPER, &inputFormat, reinterpret_cast<std::uintptr_t>(window), 0,
                CALLBACK_WINDOW);
+    requeued[0] = requeued[1] = false;
     for (int i = 0; i < 2; ++i) {
         captureHeaders[i].lpData = reinterpret_cast<char*>(captureBuffers[i].data());
         captureHeaders[i].dwBufferLength = headerLength;
@@ -68,9 +74,9 @@ void openCapture(HWND window) {
 }
 
 void startCapture() {
-    for (WAVEHDR& header : captureHeaders) {
-        header.dwBufferLength = headerLength;
-        waveInAddBuffer(inputDevice, &header, HeaderSize);
+    for (int i = 0; i < 2; ++i) {
+        if (!requeued[i]) captureHeaders[i].dwBufferLength = headerLength;
+        waveInAddBuffer(inputDevice, &captureHeaders[i], HeaderSize);
     }
     waveInStart(inputDevice);
 }
@@ -95,6 +101,7 @@ void captureBufferDone(HWND window, LPARAM lParam) {
 
     header->dwBufferLength = headerLength;
     waveInAddBuffer(inputDevice, header, HeaderSize);
+    requeued[header == &captureHeaders[0] ? 0 : 1] = true;
     s.bufferTurn = -s.bufferTurn;
 }
 
