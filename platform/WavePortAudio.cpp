@@ -44,6 +44,7 @@ private:
 };
 
 bool initialised = false;  // GUI thread only
+int openStreams = 0;       // GUI thread only
 
 bool initialise() {
     if (!initialised) {
@@ -51,6 +52,20 @@ bool initialise() {
         initialised = Pa_Initialize() == paNoError;
     }
     return initialised;
+}
+
+// PortAudio takes its list of devices, and the sound libraries under it
+// their configuration, once, when it starts. Starting it afresh finds a
+// sound server or device that has come since; only done while none of our
+// streams is open, since it would close them.
+void reinitialise() {
+    if (openStreams > 0) return;
+    if (initialised) {
+        QuietStderr quiet;
+        Pa_Terminate();
+        initialised = false;
+    }
+    initialise();
 }
 
 constexpr unsigned long outputFrameBytes = 4;  // 16-bit stereo
@@ -94,9 +109,7 @@ win::MMRESULT resultFor(PaError error) {
     }
 }
 
-}  // namespace
-
-win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
+win::MMRESULT openStream(Device& device, const win::WAVEFORMATEX& format) {
     if (!initialise()) return win::MMSYSERR_NODRIVER;
     PaDeviceIndex index = device.input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
     const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
@@ -130,12 +143,25 @@ win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
     return win::MMSYSERR_NOERROR;
 }
 
+}  // namespace
+
+win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
+    win::MMRESULT result = openStream(device, format);
+    if (result != win::MMSYSERR_NOERROR && openStreams == 0) {
+        reinitialise();
+        result = openStream(device, format);
+    }
+    if (result == win::MMSYSERR_NOERROR) ++openStreams;
+    return result;
+}
+
 void portAudioClose(Device& device) {
     auto* stream = static_cast<PaStream*>(device.stream);
     if (stream == nullptr) return;
     Pa_AbortStream(stream);
     Pa_CloseStream(stream);
     device.stream = nullptr;
+    --openStreams;
 }
 
 }  // namespace wavedev
