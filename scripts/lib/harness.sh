@@ -36,13 +36,15 @@ h_say() { echo "$HARNESS_NAME: $*"; }
 h_fail() { echo "$HARNESS_NAME: $*" >&2; exit 1; }
 
 # Stops every process started here (the programs first, then the card and
-# the X server), the sound server, and removes the temporary folder.
+# the X server) and the sound server; keeps the logs in out and removes the
+# temporary folder.
 h_cleanup() {
   local pid i
   for ((i = ${#H_PIDS[@]} - 1; i >= 0; i--)); do kill "${H_PIDS[i]}" 2>/dev/null; done
   for pid in "${H_PIDS[@]}"; do h_wait_gone "$pid" 5 || kill -9 "$pid" 2>/dev/null; done
   for pid in "${H_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
   h_kill_pulse TERM
+  cp "$work"/*.log "$out/" 2>/dev/null
   rm -rf "$work"
 }
 
@@ -65,18 +67,31 @@ h_wait_gone() {
 
 # --- X server --------------------------------------------------------------
 
+# h_start_x: Xvfb on a free display. Other test runs on the machine may
+# take the same display at the same moment: the display is ours only when
+# its lock file names our server.
 h_start_x() {
-  local n display=""
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+  local n pid tries=0 i
+  for n in $(seq $((90 + RANDOM % 50)) 140) $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    ((tries++ < 10)) || break
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >>"$work/xvfb.log" 2>&1 &
+    pid=$!
+    for i in $(seq 50); do
+      h_alive "$pid" || break
+      if [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ] &&
+        DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        h_track "$pid"
+        export DISPLAY=":$n"
+        export QT_QPA_PLATFORM=xcb
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
   done
-  [ -n "$display" ] || h_fail "no free X display"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  h_track $!
-  export DISPLAY=$display
-  export QT_QPA_PLATFORM=xcb
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || h_fail "Xvfb did not start"
+  h_fail "Xvfb did not start on any free display"
 }
 
 # --- Sound server ----------------------------------------------------------
