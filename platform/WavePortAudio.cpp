@@ -10,6 +10,12 @@
 
 #include <cstdio>
 #endif
+#if defined(__linux__)
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
+#endif
 
 #include "platform/WaveDevice.h"
 
@@ -54,6 +60,23 @@ bool initialise() {
     return initialised;
 }
 
+// ALSA loads plug-in modules (the PulseAudio one, rate converters with their
+// codec libraries) while PortAudio looks for devices, and unloads them when
+// PortAudio stops. Libraries loaded and unloaded again and again run their
+// start-up code each time and drop what it made; they are kept loaded
+// instead, as they would be if PortAudio were never restarted.
+void keepSoundPluginsLoaded() {
+#if defined(__linux__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void*) {
+            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "libasound_module_") != nullptr)
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
 // PortAudio takes its list of devices, and the sound libraries under it
 // their configuration, once, when it starts. Starting it afresh finds a
 // sound server or device that has come since; only done while none of our
@@ -61,6 +84,7 @@ bool initialise() {
 void reinitialise() {
     if (openStreams > 0) return;
     if (initialised) {
+        keepSoundPluginsLoaded();
         QuietStderr quiet;
         Pa_Terminate();
         initialised = false;

@@ -33,7 +33,13 @@ harness_begin() {
 }
 
 h_say() { echo "$HARNESS_NAME: $*"; }
-h_fail() { echo "$HARNESS_NAME: $*" >&2; exit 1; }
+h_fail() {
+  echo "$HARNESS_NAME: $*" >&2
+  if [ -n "${H_XVFB_PID:-}" ] && ! h_alive "$H_XVFB_PID"; then
+    echo "$HARNESS_NAME: our X server ($DISPLAY) was ended from outside this script" >&2
+  fi
+  exit 1
+}
 
 # Stops every process started here (the programs first, then the card and
 # the X server) and the sound server; keeps the logs in out and removes the
@@ -82,6 +88,7 @@ h_start_x() {
       if [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ] &&
         DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
         h_track "$pid"
+        H_XVFB_PID=$pid
         export DISPLAY=":$n"
         export QT_QPA_PLATFORM=xcb
         return 0
