@@ -54,8 +54,14 @@ h_cleanup() {
   rm -rf "$work"
 }
 
-# h_track PID: stopped at exit.
+# h_track PID: stopped at exit. h_untrack PID: no longer, because it has
+# been waited for (its number may belong to another process by then).
 h_track() { H_PIDS+=("$1"); }
+h_untrack() {
+  local kept=() pid
+  for pid in "${H_PIDS[@]}"; do [ "$pid" = "$1" ] || kept+=("$pid"); done
+  H_PIDS=("${kept[@]}")
+}
 
 h_alive() { kill -0 "$1" 2>/dev/null && [ "$(h_state "$1")" != Z ]; }
 h_state() { awk '/^State:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
@@ -111,13 +117,14 @@ h_pulse_env() {
   echo "autospawn = no" >"$work/client.conf"
   export PULSE_CLIENTCONFIG="$work/client.conf"
   export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+  H_PULSE_ENV=1
 }
 
 # h_start_pulse: a null sink at 10000 samples per second whose monitor is
 # the default input. May be called again after h_kill_pulse; the server
 # comes back on the same socket.
 h_start_pulse() {
-  [ -n "${XDG_RUNTIME_DIR:-}" ] || h_pulse_env
+  [ "${H_PULSE_ENV:-0}" = 1 ] || h_pulse_env
   cat >"$work/server.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1
 load-module module-null-sink sink_name=nbtv rate=10000
@@ -125,7 +132,7 @@ set-default-sink nbtv
 set-default-source nbtv.monitor
 PA
   HOME="$work" pulseaudio -n -F "$work/server.pa" --daemonize=yes --exit-idle-time=-1 \
-    --use-pid-file=yes ${H_PULSE_OPTIONS:-} >>"$work/pulse.log" 2>&1 ||
+    --use-pid-file=yes >>"$work/pulse.log" 2>&1 ||
     h_fail "PulseAudio did not start: $(cat "$work/pulse.log")"
   H_PULSE_RUNNING=1
   for _ in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
@@ -154,7 +161,11 @@ h_kill_pulse() {
 # old one. A card shown before is taken away.
 h_show_card() {
   local variant=${1:-plain}
-  if [ -n "${H_CARD_PID:-}" ]; then kill "$H_CARD_PID" 2>/dev/null; wait "$H_CARD_PID" 2>/dev/null; fi
+  if [ -n "${H_CARD_PID:-}" ]; then
+    kill "$H_CARD_PID" 2>/dev/null
+    wait "$H_CARD_PID" 2>/dev/null
+    h_untrack "$H_CARD_PID"
+  fi
   python3 - "$work/card-$variant.pgm" "$variant" <<'PY'
 import sys
 w, h = 96, 120
