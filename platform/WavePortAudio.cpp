@@ -10,6 +10,12 @@
 
 #include <cstdio>
 #endif
+#if defined(__linux__)
+#include <dlfcn.h>
+#include <link.h>
+
+#include <cstring>
+#endif
 
 #include "platform/WaveDevice.h"
 
@@ -44,6 +50,7 @@ private:
 };
 
 bool initialised = false;  // GUI thread only
+int openStreams = 0;       // GUI thread only
 
 bool initialise() {
     if (!initialised) {
@@ -51,6 +58,38 @@ bool initialise() {
         initialised = Pa_Initialize() == paNoError;
     }
     return initialised;
+}
+
+// ALSA loads plug-in modules (the PulseAudio one, rate converters with their
+// codec libraries) while PortAudio looks for devices, and unloads them when
+// PortAudio stops. Libraries loaded and unloaded again and again run their
+// start-up code each time and drop what it made; they are kept loaded
+// instead, as they would be if PortAudio were never restarted.
+void keepSoundPluginsLoaded() {
+#if defined(__linux__)
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void*) {
+            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "libasound_module_") != nullptr)
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
+// PortAudio takes its list of devices, and the sound libraries under it
+// their configuration, once, when it starts. Starting it afresh finds a
+// sound server or device that has come since; only done while none of our
+// streams is open, since it would close them.
+void reinitialise() {
+    if (openStreams > 0) return;
+    if (initialised) {
+        keepSoundPluginsLoaded();
+        QuietStderr quiet;
+        Pa_Terminate();
+        initialised = false;
+    }
+    initialise();
 }
 
 constexpr unsigned long outputFrameBytes = 4;  // 16-bit stereo
@@ -94,9 +133,7 @@ win::MMRESULT resultFor(PaError error) {
     }
 }
 
-}  // namespace
-
-win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
+win::MMRESULT openStream(Device& device, const win::WAVEFORMATEX& format) {
     if (!initialise()) return win::MMSYSERR_NODRIVER;
     PaDeviceIndex index = device.input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
     const PaDeviceInfo* info = index == paNoDevice ? nullptr : Pa_GetDeviceInfo(index);
@@ -133,12 +170,25 @@ win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
     return win::MMSYSERR_NOERROR;
 }
 
+}  // namespace
+
+win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
+    win::MMRESULT result = openStream(device, format);
+    if (result != win::MMSYSERR_NOERROR && openStreams == 0) {
+        reinitialise();
+        result = openStream(device, format);
+    }
+    if (result == win::MMSYSERR_NOERROR) ++openStreams;
+    return result;
+}
+
 void portAudioClose(Device& device) {
     auto* stream = static_cast<PaStream*>(device.stream);
     if (stream == nullptr) return;
     Pa_AbortStream(stream);
     Pa_CloseStream(stream);
     device.stream = nullptr;
+    --openStreams;
 }
 
 }  // namespace wavedev
