@@ -79,6 +79,13 @@ std::string checkInvariants(const Run& run);
 // the next event cut back, until the next scroll action rewrites it.
 bool frameRateReadoutMatches(const std::string& text, int sampleRate, int frameSamples);
 
+// The same actions through the toolkit's own widgets, as the mouse and the
+// keyboard reach them: a slider action or a thumb drag on the bar at this
+// dialog-unit x of the window with this caption, or a menu item by its
+// text. False when the widget is not there.
+bool widgetScroll(Run& run, const char* caption, int unitsX, bool horizontal);
+bool widgetMenu(const char* caption, const char* itemText);
+
 // Records the first broken invariant with the events that led to it.
 void fail(Run& run, const std::string& what);
 // Keeps an event's description for that record.

@@ -38,26 +38,41 @@ constexpr Weighted Weights[] = {
 struct Bar {
     int id;
     int low, high;
+    int unitsX;  // where the bar stands, to find its widget
+    bool horizontal;
 };
+
+struct MenuItem {
+    int id;
+    const char* text;
+};
+
+const char* const ViewerCaption = "32 line, Orvane AM/FM mono viewer, by Kelbrin";
+const char* const TransmitterCaption = "Orvane Transmit 32 lines/2.60fps";
 
 constexpr int ViewerButtons[] = {viewer_id::FramePicture,  viewer_id::AdjustInput,
                                  viewer_id::InvertPicture, viewer_id::SyncOn,
                                  viewer_id::LowPass800,    viewer_id::LowPass1200,
                                  viewer_id::LowPass1500,   viewer_id::AmDemodulator,
                                  viewer_id::FmDemodulator};
-constexpr Bar ViewerBars[] = {{viewer_id::FrameRateBar, 2400, 16800},
-                              {viewer_id::SlantBar, 100, 180},
-                              {viewer_id::BrightnessBar, 0, 512},
-                              {viewer_id::ContrastBar, 0, 1024},
-                              {viewer_id::SyncLevelBar, 0, 255}};
-constexpr int ViewerMenuItems[] = {viewer_id::MenuHelp, viewer_id::MenuAbout,
-                                   viewer_id::MenuAdjustInput};
-constexpr int SampleRateCommands[] = {viewer_id::MenuIncreaseRate, viewer_id::MenuDecreaseRate,
-                                      viewer_id::MenuRate312,      viewer_id::MenuRate260,
-                                      viewer_id::MenuRate234,      viewer_id::MenuRate208};
+constexpr Bar ViewerBars[] = {{viewer_id::FrameRateBar, 2400, 16800, 150, false},
+                              {viewer_id::SlantBar, 100, 180, 126, false},
+                              {viewer_id::BrightnessBar, 0, 512, 175, false},
+                              {viewer_id::ContrastBar, 0, 1024, 200, false},
+                              {viewer_id::SyncLevelBar, 0, 255, 225, false}};
+constexpr MenuItem ViewerMenuItems[] = {{viewer_id::MenuHelp, "&Help"},
+                                        {viewer_id::MenuAbout, "&About"},
+                                        {viewer_id::MenuAdjustInput, "&Adjust input (Sndvol32)"}};
+constexpr MenuItem SampleRateCommands[] = {{viewer_id::MenuIncreaseRate, "&Increase frame rate"},
+                                           {viewer_id::MenuDecreaseRate, "&Decrease frame rate"},
+                                           {viewer_id::MenuRate312, "3.12 frames/sec"},
+                                           {viewer_id::MenuRate260, "2.60 frames/sec"},
+                                           {viewer_id::MenuRate234, "2.34 frames/sec"},
+                                           {viewer_id::MenuRate208, "2.08 frames/sec"}};
+constexpr MenuItem ExitItem{viewer_id::MenuExit, "&Exit"};
 constexpr int TransmitterButtons[] = {transmitter_id::AdjustOutput, transmitter_id::LineSync};
-constexpr Bar TransmitterBars[] = {{transmitter_id::ScrollX, 1, 605},
-                                   {transmitter_id::ScrollY, 1, 400}};
+constexpr Bar TransmitterBars[] = {{transmitter_id::ScrollX, 1, 605, 9, true},
+                                   {transmitter_id::ScrollY, 1, 400, 75, false}};
 
 template <typename T, std::size_t N>
 const T& pick(Run& run, const T (&items)[N]) {
@@ -77,7 +92,13 @@ Action chooseAction(Run& run) {
     return static_cast<Action>(choice(run.random));
 }
 
-void scroll(Run& run, HWND window, const Bar& bar, const char* program) {
+void scroll(Run& run, HWND window, const Bar& bar, const char* program, const char* caption) {
+    if (between(run, 0, 3) == 0) {
+        note(run, std::string(program) + " scroll: bar " + std::to_string(bar.id));
+        if (!widgetScroll(run, caption, bar.unitsX, bar.horizontal))
+            fail(run, "no scroll bar widget for bar " + std::to_string(bar.id));
+        return;
+    }
     const int code = between(run, SB_LINEUP, SB_ENDSCROLL);
     // A dragged thumb reports positions inside the bar's range; any other
     // 16-bit value stands for whatever else a platform might send.
@@ -85,6 +106,17 @@ void scroll(Run& run, HWND window, const Bar& bar, const char* program) {
     note(run, std::string(program) + " scroll: bar " + std::to_string(bar.id) + ", code " +
                   std::to_string(code) + ", thumb " + std::to_string(thumb));
     dialog::sendScroll(window, bar.id, code, thumb);
+}
+
+// A menu command, now and then through the menu's own item.
+void chooseMenu(Run& run, const MenuItem& item) {
+    if (between(run, 0, 2) == 0) {
+        note(run, std::string("viewer: menu item ") + item.text);
+        if (!widgetMenu(ViewerCaption, item.text)) fail(run, std::string("no menu item ") + item.text);
+        return;
+    }
+    note(run, "viewer: menu command " + std::to_string(item.id));
+    dialog::sendMenuCommand(run.viewer, item.id);
 }
 
 // The sound card fills the head capture buffer: usually all of it, now and
@@ -123,7 +155,7 @@ void playOutput(Run& run) {
 
 void exitViewer(Run& run, const char* why) {
     note(run, std::string("viewer: Exit") + why);
-    dialog::sendMenuCommand(run.viewer, viewer_id::MenuExit);
+    chooseMenu(run, ExitItem);
     if (dialog::windowExists(run.viewer)) fail(run, "Exit left the receiver's window open");
 }
 
@@ -134,9 +166,8 @@ void sampleRateCommand(Run& run) {
         exitViewer(run, " (nesting limit; the next session starts afresh)");
         return;
     }
-    const int id = pick(run, SampleRateCommands);
-    note(run, "viewer: sample-rate command " + std::to_string(id) + " at nesting " +
-                  std::to_string(run.depth));
+    const MenuItem& item = pick(run, SampleRateCommands);
+    note(run, "nesting " + std::to_string(run.depth) + ":");
     run.nestedShowDue = true;
     QTimer::singleShot(0, [&run]() {
         if (!run.nestedShowDue) return;
@@ -147,7 +178,7 @@ void sampleRateCommand(Run& run) {
         drive(run);
         if (dialog::windowExists(run.viewer)) dialog::endDialog(run.viewer, 0);
     });
-    dialog::sendMenuCommand(run.viewer, id);
+    chooseMenu(run, item);
     if (run.nestedShowDue) {
         run.nestedShowDue = false;
         fail(run, "a sample-rate command did not show the window again");
@@ -164,13 +195,10 @@ void runAction(Run& run, Action action) {
             dialog::clickControl(run.viewer, id);
             break;
         }
-        case Action::ViewerScroll: scroll(run, run.viewer, pick(run, ViewerBars), "viewer"); break;
-        case Action::ViewerMenu: {
-            const int id = pick(run, ViewerMenuItems);
-            note(run, "viewer: menu " + std::to_string(id));
-            dialog::sendMenuCommand(run.viewer, id);
+        case Action::ViewerScroll:
+            scroll(run, run.viewer, pick(run, ViewerBars), "viewer", ViewerCaption);
             break;
-        }
+        case Action::ViewerMenu: chooseMenu(run, pick(run, ViewerMenuItems)); break;
         case Action::ViewerSampleRate: sampleRateCommand(run); break;
         case Action::ViewerExit: exitViewer(run, ""); break;
         case Action::ViewerCloseBox:
@@ -185,7 +213,7 @@ void runAction(Run& run, Action action) {
             break;
         }
         case Action::TransmitterScroll:
-            scroll(run, run.transmitter, pick(run, TransmitterBars), "transmitter");
+            scroll(run, run.transmitter, pick(run, TransmitterBars), "transmitter", TransmitterCaption);
             break;
         case Action::TransmitterCloseBox:
             note(run, "transmitter: close box");
