@@ -21,6 +21,23 @@ int answerBox(const std::string&, const std::string&, win::UINT) {
     return win::IDOK;
 }
 
+// Both programs gone: every device they opened, one per sample-rate
+// command for the receiver, is closed, and no buffer is left with one.
+void checkSessionEnd(Run& run) {
+    int inputsOpen = 0, outputsOpen = 0;
+    for (const wavescript::WaveCall& call : wavescript::calls()) {
+        if (call.result != win::MMSYSERR_NOERROR) continue;
+        if (call.name == "waveInOpen") ++inputsOpen;
+        if (call.name == "waveInClose") --inputsOpen;
+        if (call.name == "waveOutOpen") ++outputsOpen;
+        if (call.name == "waveOutClose") --outputsOpen;
+    }
+    if (inputsOpen != 0 || outputsOpen != 0 || !wavescript::queuedInput().empty() ||
+        !wavescript::queuedOutput().empty())
+        fail(run, "after the windows closed, " + std::to_string(inputsOpen) + " input and " +
+                      std::to_string(outputsOpen) + " output devices are still open");
+}
+
 bool sessionOpen(const Run& run) {
     return dialog::windowExists(run.viewer) && dialog::windowExists(run.transmitter);
 }
@@ -44,6 +61,7 @@ void runSession(Run& run) {
     });
     dialog::processPendingEvents();
     run.depth = 0;
+    if (run.failure.empty()) checkSessionEnd(run);
 }
 
 }  // namespace
