@@ -20,12 +20,14 @@ std::string numberText(double value) {
     // significant digits, so this precision prints it without rounding.
     static thread_local char exact[900];
     std::snprintf(exact, sizeof exact, "%.780e", std::fabs(value));
-    // exact = "d.ddddd...e+XX"
+    // exact = "d.ddddd...e+XX", the point being the locale's (the toolkit
+    // applies the user's locale, which may write a comma): only the digits
+    // count.
     char digits[17];
     int count = 0;
     const char* p = exact;
     while (*p != 'e' && count < 16) {
-        if (*p != '.') digits[count++] = *p;
+        if (*p >= '0' && *p <= '9') digits[count++] = *p;
         ++p;
     }
     while (*p != 'e') ++p;
