@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
 
 #include "dialog/DialogWidgets.h"
 #include "dialog/WindowRecord.h"
@@ -26,6 +27,17 @@ namespace {
 std::vector<std::unique_ptr<Window>>& allWindows() {
     static std::vector<std::unique_ptr<Window>> windows;
     return windows;
+}
+// The records of windows that exist, for looking a handle up at once.
+std::unordered_set<const Window*>& liveWindows() {
+    static std::unordered_set<const Window*> windows;
+    return windows;
+}
+Window* newWindowRecord() {
+    allWindows().push_back(std::make_unique<Window>());
+    Window* record = allWindows().back().get();
+    liveWindows().insert(record);
+    return record;
 }
 std::vector<std::unique_ptr<Menu>>& allMenus() {
     static std::vector<std::unique_ptr<Menu>> menus;
@@ -76,7 +88,11 @@ void destroyWindow(Window* dialog) {
     if (!dialog->alive) return;
     route(dialog, WM_DESTROY, 0, 0);
     dialog->alive = false;
-    for (Window* control : dialog->controls) control->alive = false;
+    liveWindows().erase(dialog);
+    for (Window* control : dialog->controls) {
+        control->alive = false;
+        liveWindows().erase(control);
+    }
     for (QEventLoop* loop : dialog->loops) loop->exit(0);
     dialog->widget->hide();
     dialog->widget->deleteLater();
@@ -110,18 +126,14 @@ void stopToolkit() {
 }
 
 Window* liveWindow(HWND window) {
-    if (window == nullptr) return nullptr;
-    for (const auto& record : allWindows())
-        if (record.get() == window) return record->alive ? window : nullptr;
-    return nullptr;
+    return liveWindows().count(window) != 0 ? window : nullptr;
 }
 
 bool windowExists(HWND window) { return liveWindow(window) != nullptr; }
 
 HWND createDialog(const std::string& caption, int x, int y, int width, int height,
                   DWORD style, DWORD exStyle) {
-    allWindows().push_back(std::make_unique<Window>());
-    Window* dialog = allWindows().back().get();
+    Window* dialog = newWindowRecord();
     dialog->isDialog = true;
     dialog->style = ((style | DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK) & ~(WS_VISIBLE | DS_SYSMODAL));
     const bool centred = x == -1 || y == -1;
@@ -201,8 +213,7 @@ HWND addControl(HWND dialogHandle, ControlKind kind, int id, const std::string& 
     const DWORD given = style == 0 ? kindStyle : style;
     const DWORD finalStyle = (given & kept) | fixed;
 
-    allWindows().push_back(std::make_unique<Window>());
-    Window* control = allWindows().back().get();
+    Window* control = newWindowRecord();
     control->kind = kind;
     control->id = id;
     control->style = finalStyle;
