@@ -5,48 +5,34 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <numbers>
 #include <string>
 
+#include "tests/platform/PrivatePulseServer.h"
 #include "tests/platform/WaveTestSupport.h"
 
 using namespace win;
 using wavetest::Buffer;
 using wavetest::Collector;
 using wavetest::Posted;
+using wavetest::PrivatePulseServer;
 
 namespace {
 
 class WavePortAudio : public ::testing::Test {
 protected:
-    static inline std::string dir;
+    static inline PrivatePulseServer* server = nullptr;
     static inline bool serverUp = false;
 
-    static int inDir(const std::string& command) {
-        return std::system(("env XDG_RUNTIME_DIR=" + dir + " HOME=" + dir + " " + command +
-                            " >/dev/null 2>&1").c_str());
-    }
     // Before the first real open: the sound libraries look for the server
     // once, when PortAudio starts.
     static void SetUpTestSuite() {
-        char path[] = "/tmp/nbtv-wave-XXXXXX";
-        if (std::system("command -v pulseaudio >/dev/null") != 0 || mkdtemp(path) == nullptr) return;
-        dir = path;
-        std::ofstream(dir + "/server.pa") << "load-module module-native-protocol-unix auth-anonymous=1\n"
-                                             "load-module module-null-sink sink_name=nbtv rate=10000\n"
-                                             "set-default-sink nbtv\n"
-                                             "set-default-source nbtv.monitor\n";
-        std::ofstream(dir + "/client.conf") << "autospawn = no\n";
-        serverUp = inDir("pulseaudio -n -F " + dir + "/server.pa --daemonize=yes" +
-                         " --exit-idle-time=-1 --use-pid-file=yes") == 0;
-        if (!serverUp) return;
-        setenv("PULSE_SERVER", ("unix:" + dir + "/pulse/native").c_str(), 1);
-        setenv("PULSE_CLIENTCONFIG", (dir + "/client.conf").c_str(), 1);
+        server = new PrivatePulseServer;
+        serverUp = server->start();
     }
     static void TearDownTestSuite() {
-        if (serverUp) inDir("pulseaudio --kill");
-        if (!dir.empty()) std::system(("rm -rf " + dir).c_str());
+        delete server;
+        server = nullptr;
     }
     void SetUp() override {
         if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";

@@ -7,67 +7,20 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <future>
 #include <string>
 #include <thread>
 
+#include "tests/platform/PrivatePulseServer.h"
 #include "tests/platform/WaveTestSupport.h"
 
 using namespace win;
 using wavetest::Buffer;
 using wavetest::Collector;
 using wavetest::Posted;
+using wavetest::PrivatePulseServer;
 
 namespace {
-
-// A private PulseAudio server with a null sink whose monitor is the default
-// input; the clients of this process are pointed at it before it runs.
-class PrivateServer {
-public:
-    PrivateServer() {
-        char path[] = "/tmp/nbtv-fault-XXXXXX";
-        if (std::system("command -v pulseaudio >/dev/null") != 0 || mkdtemp(path) == nullptr) return;
-        dir_ = path;
-        std::ofstream(dir_ + "/server.pa") << "load-module module-native-protocol-unix auth-anonymous=1\n"
-                                              "load-module module-null-sink sink_name=nbtv rate=10000\n"
-                                              "set-default-sink nbtv\n"
-                                              "set-default-source nbtv.monitor\n";
-        std::ofstream(dir_ + "/client.conf") << "autospawn = no\n";
-        setenv("PULSE_SERVER", ("unix:" + dir_ + "/pulse/native").c_str(), 1);
-        setenv("PULSE_CLIENTCONFIG", (dir_ + "/client.conf").c_str(), 1);
-    }
-    ~PrivateServer() {
-        stop(SIGKILL);
-        if (!dir_.empty()) std::system(("rm -rf " + dir_).c_str());
-    }
-    PrivateServer(const PrivateServer&) = delete;
-    PrivateServer& operator=(const PrivateServer&) = delete;
-
-    bool start() {
-        return !dir_.empty() &&
-               run("pulseaudio -n -F " + dir_ + "/server.pa --daemonize=yes --exit-idle-time=-1"
-                   " --use-pid-file=yes") == 0;
-    }
-    // Ends the server with that signal (SIGKILL: as a crash would) and waits
-    // until it is gone.
-    void stop(int signal) {
-        std::ifstream pidFile(dir_ + "/pulse/pid");
-        long pid = 0;
-        if (!(pidFile >> pid) || pid <= 0) return;
-        kill(static_cast<pid_t>(pid), signal);
-        for (int i = 0; i < 100 && kill(static_cast<pid_t>(pid), 0) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::remove((dir_ + "/pulse/pid").c_str());
-    }
-
-private:
-    int run(const std::string& command) const {
-        return std::system(("env XDG_RUNTIME_DIR=" + dir_ + " HOME=" + dir_ + " " + command +
-                            " >/dev/null 2>&1").c_str());
-    }
-    std::string dir_;
-};
 
 // Runs `call` on a thread of its own; true when it returned within the time.
 // A call that hangs is left behind: the test has failed by then.
@@ -99,7 +52,7 @@ protected:
         win::setWaveNotifier(Collector::post);
         Collector::take();
     }
-    PrivateServer server;
+    PrivatePulseServer server;
 };
 
 TEST_F(WaveServerFault, AServerThatComesAfterAFailedOpenIsFoundByTheNextOpen) {
