@@ -315,14 +315,14 @@ h_at_least() { awk -v s="$1" -v t="$2" 'BEGIN { exit !(s >= t) }'; }
 
 # --- Sound-server views ----------------------------------------------------
 
-# h_streams KIND PID: the sample specs ("u8 1ch 10000Hz") of the program's
+# h_streams KIND PID: the sample formats ("u8 1ch 10000Hz") of the program's
 # streams of that kind (source-outputs, sink-inputs), one a line.
 h_streams() {
   LC_ALL=C pactl list "$1" 2>/dev/null | awk -v pid="$2" '
-    /^[A-Z].* #[0-9]+$/ { if (spec != "" && owner == pid) print spec; spec = ""; owner = "" }
-    /Sample Specification:/ { sub(/.*Sample Specification: */, ""); spec = $0 }
+    /^[A-Z].* #[0-9]+$/ { if (format != "" && owner == pid) print format; format = ""; owner = "" }
+    /^[[:space:]]+Sample [A-Za-z]+: / { sub(/^[^:]*: */, ""); format = $0 }
     /application.process.id = / { gsub(/"/, "", $3); owner = $3 }
-    END { if (spec != "" && owner == pid) print spec }'
+    END { if (format != "" && owner == pid) print format }'
 }
 
 # h_rss PID: resident memory in kB.
