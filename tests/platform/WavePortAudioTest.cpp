@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <string>
 
@@ -21,18 +22,17 @@ namespace {
 
 class WavePortAudio : public ::testing::Test {
 protected:
-    static inline PrivatePulseServer* server = nullptr;
+    static inline std::unique_ptr<PrivatePulseServer> server;
     static inline bool serverUp = false;
 
     // Before the first real open: the sound libraries look for the server
     // once, when PortAudio starts.
     static void SetUpTestSuite() {
-        server = new PrivatePulseServer;
+        server = std::make_unique<PrivatePulseServer>();
         serverUp = server->start();
     }
     static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
+        server.reset();
     }
     void SetUp() override {
         if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
