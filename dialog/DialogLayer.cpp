@@ -68,12 +68,12 @@ Window* findControl(Window* dialog, int id) {
     return nullptr;
 }
 
-const MenuItem* findMenuItem(const Menu* menu, int id) {
+MenuItem* findMenuItem(Menu* menu, int id) {
     if (menu == nullptr) return nullptr;
-    for (const MenuItem& item : menu->items)
+    for (MenuItem& item : menu->items)
         if (item.id == id) return &item;
-    for (const Menu* popup : menu->popups)
-        if (const MenuItem* item = findMenuItem(popup, id)) return item;
+    for (Menu* popup : menu->popups)
+        if (MenuItem* item = findMenuItem(popup, id)) return item;
     return nullptr;
 }
 
@@ -243,9 +243,8 @@ HMENU newMenu(bool menuBar) {
     return menu;
 }
 
-void addMenuItem(HMENU menu, const std::string& text, int id, int state, int position,
+void addMenuItem(HMENU menu, const std::string& text, int id, int position,
                  EventHandler handler, bool popupFlag, HMENU popup) {
-    (void)state;  // every item the programs add is enabled and unchecked
     if (menu == nullptr) return;
     QWidget* host = menu->isBar ? static_cast<QWidget*>(menu->bar) : menu->popup;
     if (host == nullptr) return;
@@ -265,9 +264,11 @@ void addMenuItem(HMENU menu, const std::string& text, int id, int state, int pos
         return;
     }
     auto* action = new QAction(fromText(text), host);
-    menu->items.push_back({id, handler});
+    menu->items.push_back({id, handler, action});
     host->insertAction(before, action);
     QObject::connect(action, &QAction::triggered, action, [action, id]() {
+        // Check marks move only when the program says so: undo the toolkit's toggle.
+        if (action->isCheckable()) action->setChecked(!action->isChecked());
         // The menu belongs to whichever dialog its bar is attached to.
         for (QWidget* w = qobject_cast<QWidget*>(action->parent()); w != nullptr;
              w = w->parentWidget()) {
@@ -278,6 +279,18 @@ void addMenuItem(HMENU menu, const std::string& text, int id, int state, int pos
             }
         }
     });
+}
+
+MenuItem* menuItemOf(HWND dialogHandle, int id) {
+    Window* dialog = liveWindow(dialogHandle);
+    return dialog == nullptr ? nullptr : findMenuItem(dialog->menuBar, id);
+}
+
+void checkMenuItem(HWND dialog, int id, bool checked) {
+    MenuItem* item = menuItemOf(dialog, id);
+    if (item == nullptr || item->action == nullptr) return;
+    item->action->setCheckable(true);
+    item->action->setChecked(checked);
 }
 
 void attachMenu(HWND dialogHandle, HMENU menuBar) {

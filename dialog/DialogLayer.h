@@ -35,8 +35,10 @@ HWND addControl(HWND dialog, ControlKind kind, int id, const std::string& text, 
                 EventHandler handler);
 HMENU newMenu(bool menuBar);
 // For a pop-up entry pass the pop-up menu as `popup` and popupFlag true.
-void addMenuItem(HMENU menu, const std::string& text, int id, int state, int position,
+void addMenuItem(HMENU menu, const std::string& text, int id, int position,
                  EventHandler handler, bool popupFlag = false, HMENU popup = nullptr);
+// Puts a check mark on the dialog's menu item with that id, or takes it off.
+void checkMenuItem(HWND dialog, int id, bool checked);
 void attachMenu(HWND dialog, HMENU menuBar);
 // Returns when the dialog window no longer exists.
 void showModal(HWND dialog, EventHandler handler, LRESULT* result);
@@ -49,7 +51,7 @@ int messageBox(const std::string& text, const std::string& caption, UINT style);
 using MessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT style);
 void setMessageBoxHook(MessageBoxHook hook);
 // Starts the command line detached; returns the process id, or 0.
-std::int64_t startProgram(const std::string& commandLine, int showState, bool wait);
+std::int64_t startProgram(const std::string& commandLine, bool wait);
 
 // Posts a message to the window's event routing; safe from any thread. The
 // message is delivered on the GUI thread, in the order posted; a message to
@@ -67,6 +69,7 @@ void drawPicture(HWND dialog, int x, int y, int destWidth, int destHeight, const
 // Read-back for tests and tools.
 std::string controlText(HWND dialog, int id);
 int checkState(HWND dialog, int id);
+bool menuItemChecked(HWND dialog, int id);  // false for an unknown id
 void scrollRange(HWND dialog, int id, int& minPos, int& maxPos);
 int scrollPos(HWND dialog, int id);
 win::DWORD controlStyle(HWND dialog, int id);  // the style the control was made with

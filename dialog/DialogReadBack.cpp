@@ -1,6 +1,7 @@
 // Read-back of windows and controls, and simulated user actions, for tests
 // and tools.
 #include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -44,6 +45,11 @@ std::string controlText(HWND dialog, int id) {
     else if (auto* edit = dynamic_cast<QLineEdit*>(w)) s = edit->text();
     else if (auto* box = dynamic_cast<QGroupBox*>(w)) s = box->title();
     return s.replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
+}
+
+bool menuItemChecked(HWND dialog, int id) {
+    const MenuItem* item = menuItemOf(dialog, id);
+    return item != nullptr && item->action != nullptr && item->action->isChecked();
 }
 
 int checkState(HWND dialog, int id) {

@@ -111,8 +111,7 @@ int messageBox(const std::string& text, const std::string& caption, UINT style) 
     return IDOK;
 }
 
-std::int64_t startProgram(const std::string& commandLine, int showState, bool wait) {
-    (void)showState;  // the started program shows its window as it normally does
+std::int64_t startProgram(const std::string& commandLine, bool wait) {
     return platform::startProcess(commandLine.substr(0, 256), wait);
 }
 

@@ -11,6 +11,7 @@
 
 #include "dialog/DialogLayer.h"
 
+class QAction;
 class QButtonGroup;
 class QEventLoop;
 class QMenuBar;
@@ -22,6 +23,7 @@ namespace dialog {
 struct MenuItem {
     int id = 0;
     EventHandler handler = nullptr;
+    QAction* action = nullptr;  // owned by its menu
 };
 
 struct Menu {
@@ -66,6 +68,8 @@ namespace dialog {
 win::Window* liveWindow(HWND window);
 // Routes a message as the dialog procedure does.
 LRESULT route(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The menu item with that id anywhere in the dialog's menus, or null.
+MenuItem* menuItemOf(HWND dialog, int id);
 // The control record for an id in a dialog, or null.
 win::Window* controlOf(HWND dialog, int id);
 // The scroll bar behind a control record, or null.

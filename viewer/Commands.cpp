@@ -36,7 +36,7 @@ constexpr int MinFrameSamples = 2400;
 constexpr int MinLineSamples = 100, MaxLineSamples = 180;
 
 void startVolumeControl() {
-    dialog::startProgram(platform::volumeControlCommand(), SW_SHOWNORMAL, false);
+    dialog::startProgram(platform::volumeControlCommand(), false);
 }
 
 void showFrameRate(HWND window) {

@@ -43,33 +43,33 @@ void addButton(HWND w, ControlKind kind, int id, const char* text, int x, int y,
 void addMenus(HWND w) {
     dialog::HMENU bar = dialog::newMenu(true);
     dialog::HMENU file = dialog::newMenu(false);
-    dialog::addMenuItem(file, "&Exit", MenuExit, 0, -1, nullptr);
-    dialog::addMenuItem(bar, "&File", 0, 0, -1, nullptr, true, file);
+    dialog::addMenuItem(file, "&Exit", MenuExit, -1, nullptr);
+    dialog::addMenuItem(bar, "&File", 0, -1, nullptr, true, file);
 
     dialog::HMENU input = dialog::newMenu(false);
-    dialog::addMenuItem(input, "&Adjust input (Sndvol32)", MenuAdjustInput, 0, -1, nullptr);
-    dialog::addMenuItem(bar, "I&nput", 0, 0, -1, nullptr, true, input);
+    dialog::addMenuItem(input, "&Adjust input (Sndvol32)", MenuAdjustInput, -1, nullptr);
+    dialog::addMenuItem(bar, "I&nput", 0, -1, nullptr, true, input);
 
     dialog::HMENU rate = dialog::newMenu(false);
-    dialog::addMenuItem(rate, "&Increase frame rate", MenuIncreaseRate, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "&Decrease frame rate", MenuDecreaseRate, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "3.12 frames/sec", MenuRate312, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "2.60 frames/sec", MenuRate260, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "2.34 frames/sec", MenuRate234, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(rate, "2.08 frames/sec", MenuRate208, 0, -1, nullptr);
-    dialog::addMenuItem(bar, "Sample &rate", 0, 0, -1, nullptr, true, rate);
+    dialog::addMenuItem(rate, "&Increase frame rate", MenuIncreaseRate, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "&Decrease frame rate", MenuDecreaseRate, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "3.12 frames/sec", MenuRate312, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "2.60 frames/sec", MenuRate260, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "2.34 frames/sec", MenuRate234, -1, nullptr);
+    dialog::addMenuItem(rate, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rate, "2.08 frames/sec", MenuRate208, -1, nullptr);
+    dialog::addMenuItem(bar, "Sample &rate", 0, -1, nullptr, true, rate);
 
     dialog::HMENU help = dialog::newMenu(false);
-    dialog::addMenuItem(help, "&Help", MenuHelp, 0, -1, nullptr);
-    dialog::addMenuItem(help, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(help, "&About", MenuAbout, 0, -1, nullptr);
-    dialog::addMenuItem(bar, "&Help", 0, 0, -1, nullptr, true, help);
+    dialog::addMenuItem(help, "&Help", MenuHelp, -1, nullptr);
+    dialog::addMenuItem(help, "-", 0, -1, nullptr);
+    dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
+    dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
     dialog::attachMenu(w, bar);
 }

@@ -45,9 +45,9 @@ HWND makeDialog() {
     dialog::addControl(w, ControlKind::PushButton, 10, "&Go", 5, 5, 40, 14, 0, 0, controlHandler);
     dialog::HMENU bar = dialog::newMenu(true);
     dialog::HMENU popup = dialog::newMenu(false);
-    dialog::addMenuItem(popup, "&Item", 20, 0, -1, menuHandler);
-    dialog::addMenuItem(popup, "-", 0, 0, -1, nullptr);
-    dialog::addMenuItem(bar, "&Menu", 0, 0, -1, nullptr, true, popup);
+    dialog::addMenuItem(popup, "&Item", 20, -1, menuHandler);
+    dialog::addMenuItem(popup, "-", 0, -1, nullptr);
+    dialog::addMenuItem(bar, "&Menu", 0, -1, nullptr, true, popup);
     dialog::attachMenu(w, bar);
     return w;
 }
@@ -80,6 +80,20 @@ TEST(Routing, MenuItemHandlerRunsBeforeTheEventHandler) {
         EXPECT_EQ(whoSaw(WM_COMMAND), (std::vector<std::string>{"menu", "event"}));
         ASSERT_FALSE(seen.empty());
         EXPECT_EQ(LOWORD(seen.back().wParam), 20);
+    });
+}
+
+TEST(Routing, MenuCheckMarksMoveOnlyWhenTheProgramSetsThem) {
+    HWND w = makeDialog();
+    runShown(w, eventHandler, [w]() {
+        EXPECT_FALSE(dialog::menuItemChecked(w, 20));
+        dialog::checkMenuItem(w, 20, true);
+        EXPECT_TRUE(dialog::menuItemChecked(w, 20));
+        dialog::sendMenuCommand(w, 20);  // the command itself leaves the mark alone
+        EXPECT_TRUE(dialog::menuItemChecked(w, 20));
+        dialog::checkMenuItem(w, 20, false);
+        EXPECT_FALSE(dialog::menuItemChecked(w, 20));
+        EXPECT_FALSE(dialog::menuItemChecked(w, 99));
     });
 }
 
