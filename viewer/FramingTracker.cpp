@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#ifdef FRAMING_DEBUG
-#include <cstdio>
-#endif
 
 namespace rx {
 
@@ -24,14 +21,14 @@ constexpr double Hilbert1 = 0.576, Hilbert3 = 0.076;
 constexpr int HilbertReach = 3;
 
 // Searching: how fast the fold forgets, and what makes its peak a break.
-constexpr float FoldForget = 0.35f;
-constexpr double SearchContrast = 0.2, SearchFloor = 0.4;
+constexpr float FoldForget = 0.5f;
+constexpr double SearchContrast = 0.22, SearchFloor = 0.4;
 constexpr int SearchAgreement = 6;  // samples between two frames' peaks
 // Following: what makes a break, how far a measurement may stray from the
 // fit, how many frames are fitted, and how many misses lose the lock.
-constexpr double FollowContrast = 0.15, FollowFloor = 0.4;
+constexpr double FollowContrast = 0.25, FollowFloor = 0.4;
 constexpr double FollowTolerance = 3;
-constexpr std::size_t FittedFrames = 12;
+constexpr std::size_t FittedFrames = 32;
 constexpr int MissesToLose = 8;
 // Sync bursts: the reach of the search about each line start, the advance
 // band that counts as sync and the contrast that makes them present.
@@ -39,10 +36,11 @@ constexpr int SyncBefore = 6, SyncAfter = 9, SyncWidth = 4;
 constexpr double SyncBand = 0.2, SyncContrast = 0.35;
 // The period is held within this fraction of the nominal one.
 constexpr double MaxClockError = 0.004;
-// The break measure peaks this far after the first sample of a frame, and
-// the sync box this far after the line's first sample (found on clean
-// signals from the transmitter's synthesis).
-constexpr double BreakBias = 0.0, SyncBias = 0.4;
+// The break measure peaks at the first sample recorded after the frame
+// starts, half a sample late on the average; the sync box peaks this far
+// after the line's first sample (both found on clean signals from the
+// transmitter's synthesis).
+constexpr double BreakBias = 0.5, SyncBias = 0.7;
 
 // The peak of s[0..n) (n >= 3), refined by a parabola through it and its
 // neighbours.
@@ -154,21 +152,19 @@ void FramingTracker::searchSample(std::int64_t n) {
 void FramingTracker::searchFrameEnd() {
     const int bins = static_cast<int>(std::min<std::int64_t>(processed_ - modelBase_,
                                                              static_cast<std::int64_t>(fold_.size())));
-    // The fold smoothed by 1-2-1 around the frame, its peak and its mean.
+    // The break is about one sample wide: the fold's peak and its mean.
     double sum = 0, best = -1;
     int peak = 0;
     for (int b = 0; b < bins; ++b) {
-        sum += fold_[static_cast<std::size_t>(b)];
-        const double s = fold_[static_cast<std::size_t>((b + bins - 1) % bins)] +
-                         2.0 * fold_[static_cast<std::size_t>(b)] +
-                         fold_[static_cast<std::size_t>((b + 1) % bins)];
-        if (s > best) {
-            best = s;
+        const double f = fold_[static_cast<std::size_t>(b)];
+        sum += f;
+        if (f > best) {
+            best = f;
             peak = b;
         }
     }
     const double mean = sum / bins;
-    const bool found = best / 4 - mean > SearchContrast && mean < SearchFloor;
+    const bool found = best - mean > SearchContrast && mean < SearchFloor;
     int distance = bins;
     if (lastPeak_ >= 0) {
         distance = std::abs(peak - lastPeak_);
@@ -255,12 +251,9 @@ bool FramingTracker::measureBreak(double predicted, double& position) const {
     const int w = window_;
     std::vector<double> m(static_cast<std::size_t>(2 * w + 3));
     for (int j = -w - 1; j <= w + 1; ++j) m[static_cast<std::size_t>(j + w + 1)] = breakMeasure(centre + j);
-    std::vector<double> s(static_cast<std::size_t>(2 * w + 1));
-    for (int j = 0; j <= 2 * w; ++j)
-        s[static_cast<std::size_t>(j)] = m[static_cast<std::size_t>(j)] + 2 * m[static_cast<std::size_t>(j + 1)] +
-                                         m[static_cast<std::size_t>(j + 2)];
+    const double* s = m.data() + 1;
     int at = 0;
-    const double peak = refinedPeak(s.data(), 2 * w + 1, at);
+    const double peak = refinedPeak(s, 2 * w + 1, at);
     double floorSum = 0;
     int floorCount = 0;
     for (int j = 0; j <= 2 * w; ++j) {
@@ -269,7 +262,7 @@ bool FramingTracker::measureBreak(double predicted, double& position) const {
         ++floorCount;
     }
     const double floor = floorCount > 0 ? floorSum / floorCount : 0;
-    if (!(s[static_cast<std::size_t>(at)] / 4 - floor > FollowContrast && floor < FollowFloor)) return false;
+    if (!(s[at] - floor > FollowContrast && floor < FollowFloor)) return false;
     position = static_cast<double>(centre - w) + peak - BreakBias;
     return true;
 }
@@ -321,9 +314,6 @@ void FramingTracker::followFrame() {
     const double at = haveBreak ? breakAt : syncAt;
     const double tolerance = observations_.size() >= 3 ? FollowTolerance : window_;
     if (measured && std::abs(at - predicted) > tolerance) measured = false;
-#ifdef FRAMING_DEBUG
-    std::fprintf(stderr, "frame %ld pred %.2f break %d %.2f sync %d %.2f used %d\n", (long)frame_, predicted, haveBreak, breakAt, (int)syncPresent_, syncAt, (int)measured);
-#endif
     if (measured) {
         observations_.push_back({frame_, at});
         while (observations_.size() > FittedFrames) observations_.pop_front();
