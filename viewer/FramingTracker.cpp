@@ -65,7 +65,8 @@ void FramingTracker::reset(int sampleRate) {
     const double centre = twoPi * 0.5 * (BlackHz + SyncHz) / sampleRate_;
     centreCos_ = std::cos(centre);
     centreSin_ = std::sin(centre);
-    syncAdvance_ = twoPi * SyncHz / sampleRate_;
+    syncCos_ = std::cos(twoPi * SyncHz / sampleRate_);
+    syncSin_ = std::sin(twoPi * SyncHz / sampleRate_);
     window_ = std::max(6, static_cast<int>(std::lround(12 * scale_)));
     ring_.assign(RingSize, 128);
     total_ = 0;
@@ -137,16 +138,39 @@ void FramingTracker::advance() {
         if (processed_ > last) return;
         const std::int64_t boundary = static_cast<std::int64_t>(std::floor(modelStart_ + period_));
         const std::int64_t stop = std::min(last, boundary - 1);
-        for (; processed_ <= stop; ++processed_) searchSample(processed_);
+        if (processed_ <= stop) {
+            searchSamples(processed_, stop);
+            processed_ = stop + 1;
+        }
         if (processed_ != boundary) return;
         searchFrameEnd();
     }
 }
 
-void FramingTracker::searchSample(std::int64_t n) {
-    const std::size_t bin = static_cast<std::size_t>(n - modelBase_);
-    if (bin >= fold_.size()) return;
-    fold_[bin] += foldWeight_ * (breakMeasure(n) - fold_[bin]);
+void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
+    // The break measure of samples from..to, as breakMeasure works it out,
+    // over a plain copy of the samples so that the loop runs vectorised.
+    const std::size_t count = static_cast<std::size_t>(to - from + 1);
+    scratch_.resize(count + 8);
+    for (std::size_t i = 0; i < count + 8; ++i)
+        scratch_[i] = static_cast<float>(sampleAt(from - 4 + static_cast<std::int64_t>(i))) - 128.0f;
+    measures_.resize(count);
+    const float h1 = static_cast<float>(Hilbert1), h3 = static_cast<float>(Hilbert3);
+    const float c = static_cast<float>(centreCos_), sn = static_cast<float>(centreSin_);
+    const float* x = scratch_.data();
+    float* out = measures_.data();
+    for (std::size_t i = 0; i < count; ++i) {
+        const float* a = x + i;  // a[4] is sample from + i
+        const float r0 = a[3], i0 = h1 * (a[2] - a[4]) + h3 * (a[0] - a[6]);
+        const float r1 = a[4], i1 = h1 * (a[3] - a[5]) + h3 * (a[1] - a[7]);
+        const float re = r1 * r0 + i1 * i0, im = i1 * r0 - r1 * i0;
+        const float magnitude = std::sqrt(re * re + im * im);
+        out[i] = magnitude > 1e-9f ? 1.0f - (re * c + im * sn) / magnitude : 0.0f;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t bin = static_cast<std::size_t>(from - modelBase_) + i;
+        if (bin < fold_.size()) fold_[bin] += foldWeight_ * (out[i] - fold_[bin]);
+    }
 }
 
 void FramingTracker::searchFrameEnd() {
@@ -277,9 +301,12 @@ bool FramingTracker::measureSync(double predicted, double& position) const {
         for (int j = 0; j < Span; ++j) {
             double re, im;
             advance(start - SyncBefore + j, re, im);
-            if (re == 0 && im == 0) continue;
-            const double distance = std::abs(std::atan2(im, re) - syncAdvance_);
-            const double likeness = std::max(0.0, 1.0 - distance / SyncBand);
+            const double magnitude = std::sqrt(re * re + im * im);
+            if (!(magnitude > 1e-9)) continue;
+            // One less the cosine of the distance from the burst's advance,
+            // about half the distance squared: 1 on the burst, 0 at SyncBand.
+            const double away = 1.0 - (re * syncCos_ + im * syncSin_) / magnitude;
+            const double likeness = std::max(0.0, 1.0 - away / (1.0 - std::cos(SyncBand)));
             folded[j] += likeness;
             all += likeness;
         }

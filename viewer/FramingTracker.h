@@ -65,7 +65,7 @@ private:
     };
 
     void advance();
-    void searchSample(std::int64_t n);
+    void searchSamples(std::int64_t from, std::int64_t to);
     void searchFrameEnd();
     void followFrame();
     void lockAt(double breakPosition);
@@ -84,7 +84,7 @@ private:
     double nominalPeriod_ = 3841;
     double period_ = 3841;
     double centreCos_ = 0, centreSin_ = 0;  // middle of the tones' band
-    double syncAdvance_ = 0;                 // phase advance of the sync burst
+    double syncCos_ = 1, syncSin_ = 0;       // phase advance of the sync burst
     int window_ = 12;                        // break search reach while following
 
     std::vector<std::uint8_t> ring_;
@@ -97,6 +97,7 @@ private:
     std::int64_t modelBase_ = 0;
     std::int64_t processed_ = 0;
     std::vector<float> fold_;
+    std::vector<float> scratch_, measures_;
     int foldedFrames_ = 0;
     float foldWeight_ = 1;
     int lastPeak_ = -1;
