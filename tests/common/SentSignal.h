@@ -14,34 +14,34 @@
 // A grey picture as the transmitter grabs it; grey(row, column) in 0..255,
 // row 0 at the bottom.
 template <typename Grey>
-ScreenPicture greyPicture(Grey grey) {
-    ScreenPicture picture;
-    for (int row = 0; row < PictureRows; ++row)
-        for (int column = 0; column < PictureColumns; ++column) {
+tx::ScreenPicture greyPicture(Grey grey) {
+    tx::ScreenPicture picture;
+    for (int row = 0; row < tx::PictureRows; ++row)
+        for (int column = 0; column < tx::PictureColumns; ++column) {
             const auto g = static_cast<std::uint16_t>(static_cast<int>(grey(row, column)) >> 3);
-            setPictureWord(picture, row, column, static_cast<std::uint16_t>(g << 10 | g << 5 | g));
+            tx::setPictureWord(picture, row, column, static_cast<std::uint16_t>(g << 10 | g << 5 | g));
         }
     return picture;
 }
 
 // A picture of random levels, which no content-based framing could use.
-inline ScreenPicture randomPicture(unsigned seed) {
+inline tx::ScreenPicture randomPicture(unsigned seed) {
     std::mt19937 random(seed);
     return greyPicture([&](int, int) { return random() % 256; });
 }
 
 // `frames` frames of the picture as the transmitter plays them (left
 // channel, 16-bit).
-inline std::vector<double> sentFrames(const ScreenPicture& picture, bool lineSync, int frames) {
-    TransmitterSettings settings;
+inline std::vector<double> sentFrames(const tx::ScreenPicture& picture, bool lineSync, int frames) {
+    tx::TransmitterSettings settings;
     settings.lineSync = lineSync ? -1 : 1;
-    settings.syncPulseLevel = StandardSyncPulseLevel;
-    FrameBuffer buffer;
-    synthesizeFrame(picture, settings, buffer);
+    settings.syncPulseLevel = tx::StandardSyncPulseLevel;
+    tx::FrameBuffer buffer;
+    tx::synthesizeFrame(picture, settings, buffer);
     std::vector<double> sound;
-    sound.reserve(static_cast<std::size_t>(frames) * FrameSamples);
+    sound.reserve(static_cast<std::size_t>(frames) * tx::FrameSamples);
     for (int f = 0; f < frames; ++f)
-        for (const StereoFrame& s : buffer.frames) sound.push_back(s.left);
+        for (const tx::StereoFrame& s : buffer.frames) sound.push_back(s.left);
     return sound;
 }
 

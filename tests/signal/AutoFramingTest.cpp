@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace rx;
+
 ReceiverSettings fmSettings(int cutoff) {
     ReceiverSettings s;
     s.sampleRate = 10000;
