@@ -1,10 +1,12 @@
 #include "viewer/AutoFraming.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "viewer/Demodulator.h"
 
 namespace rx {
+
 
 int demodulatorDelay(int lowPassCutoff) {
     // The 800 Hz kernel is centred on offset 11, the other two on 12.
@@ -17,8 +19,14 @@ bool AutoFraming::nextFrame(const ReceiverSettings& s, std::uint8_t* buffer, std
     // Samples older than this may have left the tracker's ring.
     const std::int64_t oldest = tracker_.samplesFed() - static_cast<std::int64_t>(FramingTracker::RingSize) + 8192;
     while (tracker_.hasFrameStart()) {
-        // Sample 0 of a frame carries no picture; line position 0 is sample 1.
-        const std::int64_t first = tracker_.frontFrameStart() + 1 - demodulatorDelay(s.lowPassCutoff);
+        // Sample 0 of a frame carries no picture; line position 0 is sample
+        // 1. Lines of the sender's clock are longer or shorter than the
+        // receiver's by the clock error: the cut moves by half of what that
+        // adds up to over the frame, so that the picture's first and last
+        // lines are off by as much and no more.
+        const double stretch = tracker_.period() - tracker_.nominalPeriod();
+        const std::int64_t first =
+            std::llround(tracker_.frontFrameStart() + 0.5 * stretch) + 1 - demodulatorDelay(s.lowPassCutoff);
         if (first < oldest) {
             tracker_.popFrameStart();
             continue;

@@ -22,11 +22,13 @@ constexpr int HilbertReach = 3;
 
 // Searching: how fast the fold forgets, and what makes its peak a break.
 constexpr float FoldForget = 0.5f;
-constexpr double SearchContrast = 0.22, SearchFloor = 0.4;
+constexpr double SearchContrast = 0.4, SearchFloor = 0.4;
 constexpr int SearchAgreement = 6;  // samples between two frames' peaks
+// The break is looked for over this many samples either side.
+constexpr int BreakReach = 3;
 // Following: what makes a break, how far a measurement may stray from the
 // fit, how many frames are fitted, and how many misses lose the lock.
-constexpr double FollowContrast = 0.25, FollowFloor = 0.4;
+constexpr double FollowContrast = 0.35, FollowFloor = 0.4;
 constexpr double FollowTolerance = 3;
 constexpr std::size_t FittedFrames = 32;
 constexpr int MissesToLose = 8;
@@ -36,11 +38,48 @@ constexpr int SyncBefore = 6, SyncAfter = 9, SyncWidth = 4;
 constexpr double SyncBand = 0.2, SyncContrast = 0.35;
 // The period is held within this fraction of the nominal one.
 constexpr double MaxClockError = 0.004;
-// The break measure peaks at the first sample recorded after the frame
-// starts, half a sample late on the average; the sync box peaks this far
-// after the line's first sample (both found on clean signals from the
-// transmitter's synthesis).
-constexpr double BreakBias = 0.5, SyncBias = 0.7;
+// Where the break's centroid stands against the frame's true start, and
+// the sync box against the line's first sample: found on clean signals from
+// the transmitter's synthesis. A channel's band-pass moves the break's
+// centroid up to a sample earlier.
+constexpr double BreakBias = 0.0, SyncBias = 0.7;
+
+// Where in m[0..n) the break measure stands out most over a run of
+// 2 BreakReach + 1 samples (a channel's filters spread the one-sample break
+// over several): the run's centroid (weighted by the squared excess over
+// the floor) and its excess over the floor. The floor is the mean of m outside the run, or `mean` where that
+// is all there is; it is returned.
+double locateBreak(const double* m, int n, double mean, double& centre, double& strength) {
+    constexpr int Width = 2 * BreakReach + 1;
+    if (n < Width) {
+        centre = strength = 0;
+        return mean;
+    }
+    double run = 0, best = -1, total = 0;
+    int at = 0;
+    for (int j = 0; j < n; ++j) total += m[j];
+    for (int j = 0; j < Width; ++j) run += m[j];
+    for (int j = 0;; ++j) {
+        if (run > best) {
+            best = run;
+            at = j;
+        }
+        if (j + Width >= n) break;
+        run += m[j + Width] - m[j];
+    }
+    const double floor = n > 2 * Width ? (total - best) / (n - Width) : mean;
+    double weight = 0, moment = 0;
+    for (int j = at; j < at + Width; ++j) {
+        // Squared, so that the break outweighs the picture's own small
+        // excursions beside it.
+        const double excess = std::max(0.0, m[j] - floor) * std::max(0.0, m[j] - floor);
+        weight += excess;
+        moment += excess * j;
+    }
+    centre = weight > 0 ? moment / weight : at + BreakReach;
+    strength = best - Width * floor;
+    return floor;
+}
 
 // The peak of s[0..n) (n >= 3), refined by a parabola through it and its
 // neighbours.
@@ -90,7 +129,7 @@ void FramingTracker::reset(int sampleRate) {
     syncPresent_ = false;
     lockedAt_ = -1;
     starts_.clear();
-    starts_.push_back(modelBase_);
+    starts_.push_back(static_cast<double>(modelBase_));
 }
 
 void FramingTracker::feed(const std::uint8_t* samples, std::size_t count) {
@@ -176,19 +215,19 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
 void FramingTracker::searchFrameEnd() {
     const int bins = static_cast<int>(std::min<std::int64_t>(processed_ - modelBase_,
                                                              static_cast<std::int64_t>(fold_.size())));
-    // The break is about one sample wide: the fold's peak and its mean.
-    double sum = 0, best = -1;
-    int peak = 0;
-    for (int b = 0; b < bins; ++b) {
-        const double f = fold_[static_cast<std::size_t>(b)];
-        sum += f;
-        if (f > best) {
-            best = f;
-            peak = b;
-        }
-    }
+    // The fold around the frame, wrapped at its ends, and where in it the
+    // break stands out.
+    double sum = 0;
+    for (int b = 0; b < bins; ++b) sum += fold_[static_cast<std::size_t>(b)];
     const double mean = sum / bins;
-    const bool found = best - mean > SearchContrast && mean < SearchFloor;
+    wrapped_.resize(static_cast<std::size_t>(bins + 2 * BreakReach));
+    for (int b = -BreakReach; b < bins + BreakReach; ++b)
+        wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[static_cast<std::size_t>((b + bins) % bins)];
+    double strength = 0, centre = 0;
+    locateBreak(wrapped_.data(), bins + 2 * BreakReach, mean, centre, strength);
+    centre -= BreakReach;
+    const int peak = (static_cast<int>(std::lround(centre)) + bins) % bins;
+    const bool found = strength > SearchContrast && mean < SearchFloor;
     int distance = bins;
     if (lastPeak_ >= 0) {
         distance = std::abs(peak - lastPeak_);
@@ -202,21 +241,24 @@ void FramingTracker::searchFrameEnd() {
     modelStart_ += period_;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
     if (found && distance <= SearchAgreement) {
-        lockAt(static_cast<double>(base + peak) - BreakBias);
+        lockAt(static_cast<double>(base) + centre - BreakBias);
         return;
     }
     // The fold follows the frames: bin b stays sample modelBase_ + b.
-    starts_.push_back(modelBase_);
+    starts_.push_back(static_cast<double>(modelBase_));
 }
 
 void FramingTracker::lockAt(double breakPosition) {
     locked_ = true;
     lockedAt_ = processed_ + HilbertReach + 1;  // the last sample the search needed
+    // The fold lags a drifting break, so its position only aims the first
+    // measurements; the fit is made of those alone.
     observations_.clear();
-    observations_.push_back({0, breakPosition});
+    fitFrame_ = 0;
+    fitStart_ = breakPosition;
+    fitPeriod_ = period_;
     frame_ = 1;
     missed_ = 0;
-    refit();
     eventAt_ = followEventAt(predictedStart(frame_));
 }
 
@@ -230,7 +272,7 @@ void FramingTracker::loseLock(double nextStart) {
     foldedFrames_ = 0;
     foldWeight_ = 1;
     lastPeak_ = -1;
-    starts_.push_back(modelBase_);
+    starts_.push_back(static_cast<double>(modelBase_));
 }
 
 double FramingTracker::predictedStart(std::int64_t frame) const {
@@ -275,19 +317,13 @@ bool FramingTracker::measureBreak(double predicted, double& position) const {
     const int w = window_;
     std::vector<double> m(static_cast<std::size_t>(2 * w + 3));
     for (int j = -w - 1; j <= w + 1; ++j) m[static_cast<std::size_t>(j + w + 1)] = breakMeasure(centre + j);
-    const double* s = m.data() + 1;
-    int at = 0;
-    const double peak = refinedPeak(s, 2 * w + 1, at);
-    double floorSum = 0;
-    int floorCount = 0;
-    for (int j = 0; j <= 2 * w; ++j) {
-        if (std::abs(j - at) <= 3) continue;
-        floorSum += m[static_cast<std::size_t>(j + 1)];
-        ++floorCount;
-    }
-    const double floor = floorCount > 0 ? floorSum / floorCount : 0;
-    if (!(s[at] - floor > FollowContrast && floor < FollowFloor)) return false;
-    position = static_cast<double>(centre - w) + peak - BreakBias;
+    double sum = 0;
+    for (double v : m) sum += v;
+    double centreAt = 0, strength = 0;
+    const double floor = locateBreak(m.data(), static_cast<int>(m.size()), sum / static_cast<double>(m.size()),
+                                     centreAt, strength);
+    if (!(strength > FollowContrast && floor < FollowFloor)) return false;
+    position = static_cast<double>(centre - w - 1) + centreAt - BreakBias;
     return true;
 }
 
@@ -350,7 +386,7 @@ void FramingTracker::followFrame() {
         ++missed_;
     }
     const double start = predictedStart(frame_);
-    starts_.push_back(std::llround(start));
+    starts_.push_back(start);
     if (missed_ >= MissesToLose) {
         loseLock(start + period_);
         return;

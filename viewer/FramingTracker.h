@@ -38,11 +38,11 @@ public:
     // The sample number of the latest lock, -1 before any.
     std::int64_t lockedAt() const { return lockedAt_; }
 
-    // Frame starts found so far and not yet taken, oldest first: sample
-    // numbers counted from the first sample fed. A start is final once
-    // queued.
+    // Frame starts found so far and not yet taken, oldest first: where the
+    // frame's first sample stands, counted in samples from the first sample
+    // fed (fractional while locked). A start is final once queued.
     bool hasFrameStart() const { return !starts_.empty(); }
-    std::int64_t frontFrameStart() const { return starts_.front(); }
+    double frontFrameStart() const { return starts_.front(); }
     void popFrameStart() { starts_.pop_front(); }
 
     // A fed sample still held (the last RingSize - 8192 or so); 128 (silence)
@@ -98,6 +98,7 @@ private:
     std::int64_t processed_ = 0;
     std::vector<float> fold_;
     std::vector<float> scratch_, measures_;
+    std::vector<double> wrapped_;
     int foldedFrames_ = 0;
     float foldWeight_ = 1;
     int lastPeak_ = -1;
@@ -113,7 +114,7 @@ private:
     bool syncPresent_ = false;
     std::int64_t lockedAt_ = -1;
 
-    std::deque<std::int64_t> starts_;
+    std::deque<double> starts_;
 };
 
 }  // namespace rx

@@ -12,7 +12,7 @@
 namespace {
 
 struct Tracked {
-    std::vector<std::int64_t> starts;
+    std::vector<double> starts;
     bool locked = false, sync = false;
     double period = 0;
     std::int64_t lockedAt = -1;
@@ -37,7 +37,7 @@ Tracked track(const std::vector<std::uint8_t>& sound, std::size_t chunk = 3841) 
 
 // The distance of a found start from the nearest true frame start, sent
 // frames starting at `from` and lasting `period` recorded samples.
-double startError(std::int64_t start, double from, double period) {
+double startError(double start, double from, double period) {
     const double k = std::nearbyint((static_cast<double>(start) - from) / period);
     return static_cast<double>(start) - (from + k * period);
 }
@@ -64,8 +64,8 @@ TEST_P(FramingRecovery, PeriodAndStartsOfAPicture) {
     EXPECT_LT(run.lockedAt, 3 * period);
     const double from = (3841 - std::fmod(offset, 3841)) * (1 + c.ppm * 1e-6);
     int checked = 0;
-    for (std::int64_t start : run.starts) {
-        if (start < run.lockedAt + period) continue;
+    for (double start : run.starts) {
+        if (start < static_cast<double>(run.lockedAt) + period) continue;
         EXPECT_LE(std::abs(startError(start, from, period)), 1.0) << "start " << start;
         ++checked;
     }
@@ -95,7 +95,7 @@ TEST(FramingTracker, LockLostWithTheSignalAndFoundAgain) {
     tracker.feed(silence.data(), silence.size());
     EXPECT_FALSE(tracker.locked());
     EXPECT_NEAR(tracker.period(), period, 1e-9);
-    std::vector<std::int64_t> starts;
+    std::vector<double> starts;
     while (tracker.hasFrameStart()) {
         starts.push_back(tracker.frontFrameStart());
         tracker.popFrameStart();
