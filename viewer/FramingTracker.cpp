@@ -24,8 +24,11 @@ constexpr int HilbertReach = 3;
 constexpr float FoldForget = 0.5f;
 constexpr double SearchContrast = 0.4, SearchFloor = 0.4;
 constexpr int SearchAgreement = 6;  // samples between two frames' peaks
-// The break is looked for over this many samples either side.
+// The break is looked for over this many samples either side, and must
+// stand out this much over anything this far from it.
 constexpr int BreakReach = 3;
+constexpr int RivalDistance = 40;
+constexpr double RivalShare = 0.8;
 // Following: what makes a break, how far a measurement may stray from the
 // fit, how many frames are fitted, and how many misses lose the lock.
 constexpr double FollowContrast = 0.35, FollowFloor = 0.4;
@@ -220,14 +223,26 @@ void FramingTracker::searchFrameEnd() {
     double sum = 0;
     for (int b = 0; b < bins; ++b) sum += fold_[static_cast<std::size_t>(b)];
     const double mean = sum / bins;
-    wrapped_.resize(static_cast<std::size_t>(bins + 2 * BreakReach));
-    for (int b = -BreakReach; b < bins + BreakReach; ++b)
+    wrapped_.resize(static_cast<std::size_t>(bins + 2 * BreakReach + 1));
+    for (int b = -BreakReach; b <= bins + BreakReach; ++b)
         wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[static_cast<std::size_t>((b + bins) % bins)];
     double strength = 0, centre = 0;
     locateBreak(wrapped_.data(), bins + 2 * BreakReach, mean, centre, strength);
     centre -= BreakReach;
     const int peak = (static_cast<int>(std::lround(centre)) + bins) % bins;
-    const bool found = strength > SearchContrast && mean < SearchFloor;
+    // Once a frame: a rival as strong elsewhere (line starts through a
+    // channel that mangles the sync bursts, say) means no break is known.
+    double rival = 0, run = 0;
+    constexpr int Width = 2 * BreakReach + 1;
+    for (int j = 0; j < Width; ++j) run += wrapped_[static_cast<std::size_t>(j)];
+    for (int b = 0; b < bins; ++b) {
+        // run: the fold's bins b - BreakReach .. b + BreakReach.
+        int away = std::abs(b - peak);
+        away = std::min(away, bins - away);
+        if (away >= RivalDistance) rival = std::max(rival, run - Width * mean);
+        run += wrapped_[static_cast<std::size_t>(b + Width)] - wrapped_[static_cast<std::size_t>(b)];
+    }
+    const bool found = strength > SearchContrast && mean < SearchFloor && rival < RivalShare * strength;
     int distance = bins;
     if (lastPeak_ >= 0) {
         distance = std::abs(peak - lastPeak_);
