@@ -65,6 +65,10 @@ void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 enum class PixelFormat { Bgr24, Rgb555 };
 void drawPicture(HWND dialog, int x, int y, int destWidth, int destHeight, const void* bits,
                  int srcWidth, int srcHeight, PixelFormat format);
+// A short note written centred over the picture drawn at (x, y), in white,
+// wrapped to the picture's width; it stays until replaced, and an empty
+// text takes it away.
+void setPictureNote(HWND dialog, int x, int y, const std::string& text);
 
 // Read-back for tests and tools.
 std::string controlText(HWND dialog, int id);
@@ -88,6 +92,8 @@ void processPendingEvents();
 // empty when nothing was drawn there.
 bool pictureAt(HWND dialog, int x, int y, int& width, int& height, std::uint32_t* pixels,
                int capacity);
+// The note over the picture at (x, y), or "" when there is none.
+std::string pictureNote(HWND dialog, int x, int y);
 // Top-level geometry in screen pixels, for tests.
 void windowGeometry(HWND dialog, int& x, int& y, int& width, int& height);
 

@@ -10,6 +10,10 @@ namespace platform {
 // client area at (15, 15), squeezed to 96 x 95 pixels (no preview when the
 // window is null). Parts of the region off every screen, and a grab that
 // fails, come out black.
+// The grab alone, into the picture: false when a screen under the region
+// gave no picture (that part stays as it was).
+bool grabDesktopRegion(int regionX, int regionY, ScreenPicture& picture);
+
 ScreenPicture captureScreenRegion(win::HWND window, int regionX, int regionY);
 
 }  // namespace platform
