@@ -89,7 +89,7 @@ private:
     Step step_ = Step::Idle;
     QString requestPath_;
     QString sessionPath_;
-    int tokens_ = 0;
+    static inline int tokens_ = 0;  // never reused by this process
     std::unique_ptr<PipeWireScreen> screen_;
     QTimer retry_;
     QDBusServiceWatcher watcher_;

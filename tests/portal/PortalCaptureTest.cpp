@@ -88,8 +88,7 @@ protected:
     void startPortal(const QStringList& extra = {}) {
         portal = start(fixture("test_portal"),
                        QStringList{"--node-file", nodeFile(), "--log", portalLog()} + extra);
-        for (int i = 0; i < 50 && !portalLogged(""); ++i) QThread::msleep(20);
-        QThread::msleep(200);  // its name taken on the bus
+        QThread::msleep(300);  // its name taken on the bus
     }
     void startSource(const QString& format, int stride) {
         QFile::remove(nodeFile());
@@ -102,9 +101,14 @@ protected:
         stop(source);
         QFile::remove(nodeFile());
     }
+    // Whether the portal has logged the text, waiting a little for it.
     static bool portalLogged(const QString& text) {
-        QFile f(portalLog());
-        return f.open(QIODevice::ReadOnly) && QString::fromUtf8(f.readAll()).contains(text);
+        for (int i = 0; i < 20; ++i) {
+            QFile f(portalLog());
+            if (f.open(QIODevice::ReadOnly) && QString::fromUtf8(f.readAll()).contains(text)) return true;
+            QThread::msleep(50);
+        }
+        return false;
     }
     std::unique_ptr<QProcess> portal, source;
 };
@@ -131,11 +135,20 @@ bool playUntilPicture(int x, int y, int seconds = 10) {
 
 // Black frames with the note: sound goes on, the picture says why it is black.
 void expectBlackWithNote(HWND w, int seconds = 10) {
-    EXPECT_TRUE(playUntilFrame(frameOf(ScreenPicture{}), seconds));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (dialog::pictureNote(w, 15, 15) != "No screen access" &&
+           std::chrono::steady_clock::now() < end) {
+        wavescript::completeNextOutput();
+        dialog::processPendingEvents();
+        QThread::msleep(50);
+    }
     EXPECT_EQ(dialog::pictureNote(w, 15, 15), "No screen access");
+    EXPECT_TRUE(playUntilFrame(frameOf(ScreenPicture{}), 1));
     const std::size_t writes = callsNamed(wavescript::calls(), "waveOutWrite").size();
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(wavescript::completeNextOutput());
-    dialog::processPendingEvents();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(wavescript::completeNextOutput());
+        dialog::processPendingEvents();
+    }
     EXPECT_EQ(callsNamed(wavescript::calls(), "waveOutWrite").size(), writes + 3);
 }
 
