@@ -20,7 +20,7 @@ bool portalCaptureChosen() {
     return portal;
 }
 
-ScreenAccess grabScreenRegion(int regionX, int regionY, ScreenPicture& picture) {
+ScreenAccess grabScreenRegion(int regionX, int regionY, tx::ScreenPicture& picture) {
     if (portalCaptureChosen()) return grabPortalRegion(regionX, regionY, picture);
     return grabDesktopRegion(regionX, regionY, picture) ? ScreenAccess::Granted : ScreenAccess::None;
 }

@@ -4,7 +4,7 @@
 // XDG_SESSION_TYPE=wayland) it comes from the desktop portal's screen cast,
 // for which the desktop asks the user once to choose a screen.
 // NBTV_SCREEN_CAPTURE=x11 or =portal forces one of the two.
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
@@ -21,13 +21,13 @@ bool portalCaptureChosen();
 // says whether it shows the screen; without access the picture is left as
 // it is (black when fresh). The portal is asked at the first call and
 // again by itself after the stream ends or the portal restarts.
-ScreenAccess grabScreenRegion(int regionX, int regionY, ScreenPicture& picture);
+ScreenAccess grabScreenRegion(int regionX, int regionY, tx::ScreenPicture& picture);
 
 // Ends the portal session and its stream, if any (at program end).
 void stopScreenCapture();
 
 // The portal path, whatever the session (used by the above).
-ScreenAccess grabPortalRegion(int regionX, int regionY, ScreenPicture& picture);
+ScreenAccess grabPortalRegion(int regionX, int regionY, tx::ScreenPicture& picture);
 void stopPortalCapture();
 
 }  // namespace platform

@@ -4,8 +4,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "dialog/DialogLayer.h"
-#include "platform/Rgb555.h"
+#include "platform/ImageToPicture.h"
 
 namespace platform {
 
@@ -16,7 +15,7 @@ namespace {
 constexpr int FarthestCoordinate = 1 << 24;
 
 // False when a screen under the region gave no picture.
-bool grabRegion(const QRect& region, ScreenPicture& picture) {
+bool grabRegion(const QRect& region, tx::ScreenPicture& picture) {
     if (qGuiApp == nullptr) return false;
     bool grabbed = true;
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -39,24 +38,18 @@ bool grabRegion(const QRect& region, ScreenPicture& picture) {
     return grabbed;
 }
 
-bool regionInRange(int regionX, int regionY) {
-    return regionX > -FarthestCoordinate && regionX < FarthestCoordinate &&
-           regionY > -FarthestCoordinate && regionY < FarthestCoordinate;
-}
-
 }  // namespace
 
-bool grabDesktopRegion(int regionX, int regionY, ScreenPicture& picture) {
-    if (!regionInRange(regionX, regionY)) return qGuiApp != nullptr;
-    return grabRegion(QRect(regionX, regionY, PictureColumns, PictureRows), picture);
+bool grabDesktopRegion(int regionX, int regionY, tx::ScreenPicture& picture) {
+    if (regionX > -FarthestCoordinate && regionX < FarthestCoordinate &&
+        regionY > -FarthestCoordinate && regionY < FarthestCoordinate)
+        return grabRegion(QRect(regionX, regionY, tx::PictureColumns, tx::PictureRows), picture);
+    return qGuiApp != nullptr;  // off every screen: black, as the display gives it
 }
 
-ScreenPicture captureScreenRegion(win::HWND window, int regionX, int regionY) {
-    ScreenPicture picture;
+tx::ScreenPicture captureScreenRegion(int regionX, int regionY) {
+    tx::ScreenPicture picture;
     grabDesktopRegion(regionX, regionY, picture);
-    if (window != nullptr)
-        dialog::drawPicture(window, 15, 15, PictureColumns, 95, picture.words.data(),
-                            PictureColumns, PictureRows, dialog::PixelFormat::Rgb555);
     return picture;
 }
 

@@ -262,7 +262,7 @@ bool PipeWireScreen::showing() const {
 
 bool PipeWireScreen::ended() const { return stream_->ended; }
 
-bool PipeWireScreen::cutRegion(int regionX, int regionY, ScreenPicture& picture) const {
+bool PipeWireScreen::cutRegion(int regionX, int regionY, tx::ScreenPicture& picture) const {
     const Stream& s = *stream_;
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.ended || s.newest == nullptr || !s.formatKnown) return false;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
@@ -26,7 +26,7 @@ public:
     bool ended() const;
     // Cuts the region at (regionX, regionY) out of the newest frame; false,
     // with the picture untouched, when there is no frame.
-    bool cutRegion(int regionX, int regionY, ScreenPicture& picture) const;
+    bool cutRegion(int regionX, int regionY, tx::ScreenPicture& picture) const;
 
     struct Stream;  // the PipeWire side
 

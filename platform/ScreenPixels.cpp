@@ -22,7 +22,7 @@ ByteOffsets offsetsOf(PixelOrder order) {
 
 }  // namespace
 
-void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, ScreenPicture& picture) {
+void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, tx::ScreenPicture& picture) {
     if (frame.data == nullptr || frame.width <= 0 || frame.height <= 0 ||
         frame.stride < frame.width * 4)
         return;
@@ -31,8 +31,8 @@ void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, Scre
     // no region position can overflow.
     const std::int64_t left = std::max<std::int64_t>(0, -std::int64_t{regionX});
     const std::int64_t right =
-        std::min<std::int64_t>(PictureColumns, std::int64_t{frame.width} - regionX);
-    for (int y = 0; y < PictureRows; ++y) {
+        std::min<std::int64_t>(tx::PictureColumns, std::int64_t{frame.width} - regionX);
+    for (int y = 0; y < tx::PictureRows; ++y) {
         const std::int64_t frameRow = std::int64_t{regionY} + y;
         if (frameRow < 0 || frameRow >= frame.height) continue;
         const std::size_t rowStart = static_cast<std::size_t>(frameRow) * static_cast<std::size_t>(frame.stride);
@@ -43,7 +43,7 @@ void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, Scre
             const auto word = static_cast<std::uint16_t>(((pixel[at.red] >> 3) << 10) |
                                                          ((pixel[at.green] >> 3) << 5) |
                                                          (pixel[at.blue] >> 3));
-            setPictureWord(picture, PictureRows - 1 - y, static_cast<int>(column), word);
+            tx::setPictureWord(picture, tx::PictureRows - 1 - y, static_cast<int>(column), word);
         }
     }
 }

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
@@ -26,6 +26,6 @@ struct PixelFrame {
 // (the region's top row goes to picture row 119). Pixels off the frame, and
 // rows the frame's size does not hold, are left as they are (black in a
 // fresh picture).
-void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, ScreenPicture& picture);
+void cutPictureFromFrame(const PixelFrame& frame, int regionX, int regionY, tx::ScreenPicture& picture);
 
 }  // namespace platform

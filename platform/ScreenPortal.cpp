@@ -67,7 +67,7 @@ class PortalSession : public QObject {
 public:
     PortalSession();
     ~PortalSession() override;
-    ScreenAccess grab(int regionX, int regionY, ScreenPicture& picture);
+    ScreenAccess grab(int regionX, int regionY, tx::ScreenPicture& picture);
 
 private slots:
     void onResponse(uint code, const QVariantMap& results);
@@ -120,7 +120,7 @@ PortalSession::~PortalSession() {
     closeSession();
 }
 
-ScreenAccess PortalSession::grab(int regionX, int regionY, ScreenPicture& picture) {
+ScreenAccess PortalSession::grab(int regionX, int regionY, tx::ScreenPicture& picture) {
     if (step_ == Step::Idle) begin();
     if (step_ == Step::Streaming) {
         if (screen_->ended()) {
@@ -307,7 +307,7 @@ PortalSession* session = nullptr;
 
 }  // namespace portal_detail
 
-ScreenAccess grabPortalRegion(int regionX, int regionY, ScreenPicture& picture) {
+ScreenAccess grabPortalRegion(int regionX, int regionY, tx::ScreenPicture& picture) {
     using portal_detail::session;
     if (session == nullptr) session = new portal_detail::PortalSession();
     return session->grab(regionX, regionY, picture);

@@ -2,28 +2,26 @@
 
 #include <string>
 
-#include "dialog/DialogLayer.h"
 #include "platform/ScreenCapture.h"
+#include "transmitter/Preview.h"
 #include "transmitter/Transmitter.h"
+
+using namespace tx;
 
 TransmitterSettings transmitterSettings;
 win::HWND transmitterWindow = nullptr;
 
 namespace {
 
-// The preview: the picture at (15, 15), squeezed to 96 x 95 pixels. When
-// it does not show the screen, or the sound does not go out, a short note
-// over it says so: a black picture sent as if all were well would hide the
-// fault.
-void showPreview(const ScreenPicture& picture, platform::ScreenAccess access) {
-    if (transmitterWindow == nullptr) return;
-    dialog::drawPicture(transmitterWindow, 15, 15, PictureColumns, 95, picture.words.data(),
-                        PictureColumns, PictureRows, dialog::PixelFormat::Rgb555);
+// What the preview says over the picture when it does not show the screen
+// or the sound does not go out: a black picture sent as if all were well
+// would hide the fault.
+std::string previewNote(platform::ScreenAccess access) {
     std::string note;
     if (access == platform::ScreenAccess::None) note = "No screen access";
     if (access == platform::ScreenAccess::Asking) note = "Waiting for screen access";
     if (!soundOutputOpen()) note += (note.empty() ? "" : "\n") + std::string("No sound output");
-    dialog::setPictureNote(transmitterWindow, 15, 15, note);
+    return note;
 }
 
 }  // namespace
@@ -33,6 +31,7 @@ void buildFrame(FrameBuffer& buffer) {
     ScreenPicture picture;
     const platform::ScreenAccess access =
         platform::grabScreenRegion(transmitterSettings.regionX, transmitterSettings.regionY, picture);
-    showPreview(picture, access);
+    showPreview(transmitterWindow, picture);
+    showPreviewNote(transmitterWindow, previewNote(access));
     synthesizeFrame(picture, transmitterSettings, buffer);
 }

@@ -14,12 +14,15 @@
 #include <cstring>
 #include <memory>
 
+#include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "tests/portal/fixtures/TestScreen.h"
 #include "transmitter/Synthesis.h"
 #include "transmitter/Transmitter.h"
 
+using namespace tx;
 using namespace win;
 
 namespace {

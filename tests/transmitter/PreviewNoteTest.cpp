@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "transmitter/Transmitter.h"
@@ -11,7 +12,7 @@ namespace {
 
 std::string noteAtStart() {
     std::string note = "(not run)";
-    transmitterSettings = TransmitterSettings{};
+    transmitterSettings = tx::TransmitterSettings{};
     transmitterWindow = buildTransmitterWindow();
     win::HWND w = transmitterWindow;
     runShown(w, transmitterEvent, [w, &note]() { note = dialog::pictureNote(w, 15, 15); });
