@@ -255,11 +255,6 @@ PipeWireScreen::~PipeWireScreen() {
     if (s.loop != nullptr) pw_thread_loop_destroy(s.loop);
 }
 
-bool PipeWireScreen::showing() const {
-    std::lock_guard<std::mutex> guard(stream_->lock);
-    return !stream_->ended && stream_->newest != nullptr;
-}
-
 bool PipeWireScreen::ended() const { return stream_->ended; }
 
 bool PipeWireScreen::cutRegion(int regionX, int regionY, tx::ScreenPicture& picture) const {

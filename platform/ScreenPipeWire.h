@@ -19,8 +19,6 @@ public:
     PipeWireScreen(const PipeWireScreen&) = delete;
     PipeWireScreen& operator=(const PipeWireScreen&) = delete;
 
-    // Whether a frame has arrived and the stream still runs.
-    bool showing() const;
     // Whether the stream has ended for good: the node went away, the
     // connection broke, or the stream failed.
     bool ended() const;
