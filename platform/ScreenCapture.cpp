@@ -1,5 +1,6 @@
 #include "platform/ScreenCapture.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,8 @@ bool portalCaptureChosen() {
         const char* forced = std::getenv("NBTV_SCREEN_CAPTURE");
         if (forced != nullptr && std::strcmp(forced, "portal") == 0) return true;
         if (forced != nullptr && std::strcmp(forced, "x11") == 0) return false;
+        if (forced != nullptr && *forced != '\0')
+            std::fprintf(stderr, "NBTV_SCREEN_CAPTURE=%s is neither x11 nor portal; ignored\n", forced);
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         const char* session = std::getenv("XDG_SESSION_TYPE");
         return (wayland != nullptr && *wayland != '\0') ||

@@ -97,6 +97,9 @@ h_start_x() {
         H_XVFB_PID=$pid
         export DISPLAY=":$n"
         export QT_QPA_PLATFORM=xcb
+        # An X11 session, whatever desktop runs the script.
+        unset WAYLAND_DISPLAY
+        export XDG_SESSION_TYPE=x11
         return 0
       fi
       sleep 0.1
