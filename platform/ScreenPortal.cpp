@@ -4,8 +4,9 @@
 // user's configuration folder and offered next time), start it, open the
 // PipeWire remote and watch the monitor's video node. Every step is
 // asynchronous on the GUI thread; frames meanwhile count as "asking".
-// A refusal is final until the portal restarts; any other failure, and a
-// stream or session that ends, is tried again a few seconds later.
+// A refusal, and a session the desktop closes (the user stopped sharing),
+// hold until the portal restarts; any other failure, and a stream that
+// ends, is tried again a few seconds later.
 #include <fcntl.h>
 
 #include <QDBusArgument>
@@ -280,9 +281,11 @@ void PortalSession::openRemote(uint nodeId) {
     });
 }
 
+// The desktop closes the session when the user stops the sharing: that is
+// taken as a refusal, not asked again behind the user's back.
 void PortalSession::onSessionClosed(const QVariantMap&) {
     sessionPath_.clear();  // closed already: nothing to close
-    fail(false);
+    fail(true);
 }
 
 void PortalSession::fail(bool refused) {
