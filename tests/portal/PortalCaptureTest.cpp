@@ -229,6 +229,26 @@ TEST_F(PortalCapture, AStreamThatEndsGivesBlackAndOneThatComesBackGivesPictures)
     });
 }
 
+TEST_F(PortalCapture, ASessionTheDesktopClosesIsNotAskedForAgain) {
+    startPortal({"--close-after", "1500"});
+    startSource("BGRx", 640 * 4);
+    withTransmitter([](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        expectBlackWithNote(w);
+        // Longer than a retry after a failure takes.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end) {
+            wavescript::completeNextOutput();
+            dialog::processPendingEvents();
+            QThread::msleep(100);
+        }
+        EXPECT_EQ(dialog::pictureNote(w, 15, 15), "No screen access");
+    });
+    QFile log(portalLog());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().count("CreateSession"), 1);
+}
+
 TEST_F(PortalCapture, TheRestoreTokenIsKeptAndOfferedNextStart) {
     startPortal({"--token", "first-choice"});
     startSource("BGRx", 640 * 4);
