@@ -62,12 +62,12 @@ std::vector<std::uint8_t> waveCard() {
     return grey;
 }
 
-// The mean distance of store rows 1..100 from the sent rows `shift` higher,
+// The mean distance of store rows 4..100 from the sent rows `shift` higher,
 // on the lines' own columns.
 double meanDistance(const PictureStore& store, const std::vector<std::uint8_t>& card, int shift) {
     double sum = 0;
     int count = 0;
-    for (int row = 1; row <= 100; ++row)
+    for (int row = 4; row <= 100; ++row)
         for (int line = 0; line < 32; ++line) {
             const int column = 93 - 3 * line;
             const int shown = store.bytes[static_cast<std::size_t>(row * PictureRowBytes + column * 3)];
