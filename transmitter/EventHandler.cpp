@@ -71,7 +71,7 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
-    dialog::startProgram(platform::volumeControlCommand(), false);
+    dialog::startProgram(platform::volumeControlCommand(platform::VolumePage::Playback), false);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -36,7 +37,7 @@ constexpr int MinFrameSamples = 2400;
 constexpr int MinLineSamples = 100, MaxLineSamples = 180;
 
 void startVolumeControl() {
-    dialog::startProgram(platform::volumeControlCommand(), false);
+    dialog::startProgram(platform::volumeControlCommand(platform::VolumePage::Recording), false);
 }
 
 void showFrameRate(HWND window) {
@@ -47,9 +48,15 @@ void showFrameRate(HWND window) {
 
 void changeSampleRate(HWND window, int newRate, int newFrameSamples) {
     ReceiverSettings& s = receiverSettings;
+    // A sound file holds one rate: the recording ends before the rate changes.
+    stopSoundRecording(window);
     stopCapture();
     s.sampleRate = newRate;
-    if (newFrameSamples > 0) s.frameSamples = newFrameSamples;
+    if (newFrameSamples > 0) {
+        s.frameSamples = newFrameSamples;
+        // The new length already holds the line "Frame picture" took away.
+        s.framePicture = 1;
+    }
     s.restarting = 1;
     // Shows the window again: initialisation reopens capture at the new
     // rate, then a nested loop runs until the window is destroyed.
@@ -118,6 +125,8 @@ static void chooseDemodulator(HWND window, int mode, int contrast, int brightnes
     setBar(window, BrightnessBar, 0, 512, s.brightness);
     dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
     s.polarity = polarity;
+    // The mark means "inverted from this demodulator's normal".
+    dialog::setCheck(window, InvertPicture, 0);
 }
 
 LRESULT onAmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
@@ -189,6 +198,6 @@ void menuCommand(HWND window, int id) {
         case MenuRate260: changeSampleRate(window, 10000, 3841); break;
         case MenuRate234: changeSampleRate(window, 9000, 3841); break;
         case MenuRate208: changeSampleRate(window, 8000, 0); break;
-        default: break;
+        default: aidCommand(window, id); break;
     }
 }

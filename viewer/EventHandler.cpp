@@ -2,6 +2,7 @@
 // the window opens and after every sample-rate command.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -14,6 +15,7 @@ LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case MM_WIM_OPEN: startCapture(); break;
         case MM_WIM_DATA: captureBufferDone(window, lParam); break;
         case WM_DESTROY:
+            closeAids(window);
             stopCapture();
             freeCaptureBuffers();
             PostQuitMessage(0);
@@ -41,10 +43,12 @@ void initialise(HWND window) {
     if (s.restarting == 0) s.brightness = 277;
     setBar(window, BrightnessBar, 0, 512, s.brightness);
 
-    s.lineSamples = 120;
+    // The neutral line length for the sync state in force: the sync search
+    // takes one sample of every line.
+    s.lineSamples = s.syncOn == 1 ? 119 : 120;
     setBar(window, SlantBar, 100, 180, s.lineSamples);
 
-    s.contrast = 450;
+    s.contrast = s.demodMode == DemodAM ? 7 : 450;  // the demodulator's own start value
     setBar(window, ContrastBar, 0, 1024, s.contrast);
 
     s.syncLevel = 128;

@@ -2,6 +2,7 @@
 // program's start.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -71,7 +72,9 @@ void addMenus(HWND w) {
     dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
+    addAidMenus(w, bar, file, input, 3);
     dialog::attachMenu(w, bar);
+    addAidShortcuts(w);
 }
 
 }  // namespace
