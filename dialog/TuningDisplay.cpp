@@ -125,8 +125,12 @@ private:
         for (int khz = 0; khz * 1000 <= topHz_; ++khz) {
             const int x = xOf(khz * 1000.0, area.width());
             p.drawLine(x, area.top(), x, area.top() + 3);
-            p.drawText(QRect(x - 20, area.top() + 2, 40, area.height() - 2), Qt::AlignHCenter,
-                       QString::number(khz) + (khz == 0 ? QStringLiteral(" kHz") : QString()));
+            if (khz == 0)
+                p.drawText(QRect(x + 2, area.top() + 2, 60, area.height() - 2), Qt::AlignLeft,
+                           QStringLiteral("0 kHz"));
+            else
+                p.drawText(QRect(x - 20, area.top() + 2, 40, area.height() - 2), Qt::AlignHCenter,
+                           QString::number(khz));
         }
     }
 
