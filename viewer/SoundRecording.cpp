@@ -35,7 +35,8 @@ void recordSoundCommand(HWND window) {
     const std::string proposed =
         (std::filesystem::path(platform::musicFolder()) / (timestampName() + ".wav")).string();
     const std::string path = dialog::askSaveFileName("Record sound", proposed, "WAV sound (*.wav)");
-    if (path.empty()) return;
+    // The window may have closed while the question was open.
+    if (path.empty() || !dialog::windowExists(window)) return;
     std::string reason;
     if (!recorder.open(path, receiverSettings.sampleRate, reason)) {
         dialog::messageBox("Cannot record into " + path + ":\r\n" + reason, "Record sound", MB_OK);
