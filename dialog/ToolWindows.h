@@ -4,7 +4,7 @@
 // save-file question and menu shortcuts. Nothing here exposes Qt.
 #include <string>
 
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 
 namespace dialog {
 

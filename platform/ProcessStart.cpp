@@ -45,7 +45,7 @@ void reapWhenDone(pid_t child) {
 
 std::int64_t startProcess(const std::string& commandLine, bool wait) {
     std::vector<std::string> words;
-    std::stringstream split(commandLine);
+    std::stringstream split(commandLine.substr(0, 256));
     for (std::string word; split >> word;) words.push_back(word);
     if (words.empty()) return 0;
     std::vector<char*> argv;

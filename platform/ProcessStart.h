@@ -5,10 +5,10 @@
 
 namespace platform {
 
-// Starts the command line (split at blanks, no shell) and returns the
-// process id, or 0 when it could not be started. With wait set, waits for
-// the program to end; without, returns at once and the child is reaped in
-// the background when it ends.
+// Starts the command line (split at blanks, no shell; at most its first 256
+// characters count) and returns the process id, or 0 when it could not be
+// started. With wait set, waits for the program to end; without, returns at
+// once and the child is reaped in the background when it ends.
 std::int64_t startProcess(const std::string& commandLine, bool wait);
 
 // The page of the volume control that matters to the caller.

@@ -14,6 +14,7 @@
 #include "viewer/Viewer.h"
 
 using namespace win;
+using namespace rx;
 
 namespace {
 

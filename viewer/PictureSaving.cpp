@@ -12,6 +12,7 @@
 
 using namespace win;
 using namespace viewer_id;
+using namespace rx;
 
 namespace {
 

@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "dialog/ToolWindows.h"
-#include "viewer/Spectrum.h"
+#include "platform/SoundSpectrum.h"
+#include "viewer/InputLevel.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
 using namespace viewer_id;
+using namespace rx;
 
 ReceiverAids receiverAids;
 std::chrono::steady_clock::time_point (*aidsClock)() = std::chrono::steady_clock::now;
@@ -20,12 +22,12 @@ constexpr int PictureLeft = 44, PictureTop = 29, PictureHeight = 120;
 
 // Made when the tuning display first opens, kept for the run: the
 // transform is planned once.
-std::unique_ptr<rx::Spectrum> spectrum;
+std::unique_ptr<platform::Spectrum> spectrum;
 
 void setTuningDisplay(HWND window, bool open) {
     receiverAids.tuningDisplay = open;
     if (open) {
-        if (!spectrum) spectrum = std::make_unique<rx::Spectrum>();
+        if (!spectrum) spectrum = std::make_unique<platform::Spectrum>();
         dialog::openTuningDisplay(window, TuningDisplayClosed);
     } else {
         dialog::closeTuningDisplay();

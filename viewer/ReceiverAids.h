@@ -40,21 +40,21 @@ void addAidShortcuts(win::HWND window);
 // Menu commands 2000..2099; false for any other id.
 bool aidCommand(win::HWND window, int id);
 // After each processed frame: the captured bytes and the picture as shown.
-void aidsAfterFrame(win::HWND window, const std::uint8_t* samples, int count, const PictureStore& store);
+void aidsAfterFrame(win::HWND window, const std::uint8_t* samples, int count, const rx::PictureStore& store);
 // Before the capture rate changes, and when the window goes.
 void stopSoundRecording(win::HWND window);
 void closeAids(win::HWND window);
 
 // Saving pictures and recording (viewer/PictureSaving.cpp, viewer/SoundRecording.cpp).
-void savePictureCommand(win::HWND window, const PictureStore* store);
+void savePictureCommand(win::HWND window, const rx::PictureStore* store);
 void autoSaveCommand(win::HWND window);
-void autoSaveAfterFrame(win::HWND window, const PictureStore& store);
+void autoSaveAfterFrame(win::HWND window, const rx::PictureStore& store);
 void recordSoundCommand(win::HWND window);
 void recordAfterFrame(win::HWND window, const std::uint8_t* samples, int count);
 // "nbtv-YYYYMMDD-HHMMSS", local time now.
 std::string timestampName();
 
 // The picture the window shows, or null before the first frame (viewer/Capture.cpp).
-const PictureStore* shownPictureStore();
+const rx::PictureStore* shownPictureStore();
 // Draws "No sound input" in the picture area while capture is not running.
 void showNoSoundInput(win::HWND window);

@@ -1,11 +1,10 @@
 #pragma once
-// The spectrum and input level of captured sound, for the tuning display.
-// No toolkit, no sound: bytes in, numbers out.
-#include <array>
+// The spectrum of captured sound, for the tuning display: one real FFTW
+// transform in single precision, planned once.
 #include <cstdint>
 #include <vector>
 
-namespace rx {
+namespace platform {
 
 // Samples per transform. 2000 puts whole hundreds of hertz on bin centres
 // at the usual rates (5 Hz a bin at 10000 samples a second, 4 Hz at 8000).
@@ -34,18 +33,4 @@ private:
     float scale_;
 };
 
-// Peak and RMS of unsigned 8-bit samples as fractions of full scale (128),
-// and whether any sample reached 0 or 255.
-struct InputLevel {
-    double peak = 0;
-    double rms = 0;
-    bool clipped = false;
-};
-InputLevel inputLevel(const std::uint8_t* samples, int count);
-
-// Where a transmitter's black, white and sync tones (made for 10000 samples
-// a second) fall when captured at this rate: the receiver works at a
-// quarter of its rate, so the tones scale with it.
-std::array<double, 3> toneMarkers(int sampleRate);
-
-}  // namespace rx
+}  // namespace platform

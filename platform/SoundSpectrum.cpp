@@ -1,16 +1,14 @@
-#include "viewer/Spectrum.h"
+#include "platform/SoundSpectrum.h"
 
 #include <fftw3.h>
 
 #include <algorithm>
 #include <cmath>
 
-namespace rx {
+namespace platform {
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
-constexpr double DesignRate = 10000;
-constexpr double BlackHz = 1727.7, WhiteHz = 2348.4, SyncHz = 2969.0;
 }  // namespace
 
 Spectrum::Spectrum()
@@ -49,25 +47,4 @@ const std::vector<float>& Spectrum::analyse(const std::uint8_t* samples, int cou
     return levels_;
 }
 
-InputLevel inputLevel(const std::uint8_t* samples, int count) {
-    InputLevel level;
-    if (count <= 0) return level;
-    int peak = 0;
-    double squares = 0;
-    for (int n = 0; n < count; ++n) {
-        const int v = samples[n] - 128;
-        peak = std::max(peak, std::abs(v));
-        squares += static_cast<double>(v) * v;
-        if (samples[n] == 0 || samples[n] == 255) level.clipped = true;
-    }
-    level.peak = peak / 128.0;
-    level.rms = std::sqrt(squares / count) / 128.0;
-    return level;
-}
-
-std::array<double, 3> toneMarkers(int sampleRate) {
-    const double k = sampleRate / DesignRate;
-    return {BlackHz * k, WhiteHz * k, SyncHz * k};
-}
-
-}  // namespace rx
+}  // namespace platform
