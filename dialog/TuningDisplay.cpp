@@ -36,7 +36,9 @@ public:
 
     void push(const TuningFrame& frame) {
         spectrum_.assign(frame.levelsDb, frame.levelsDb + frame.bins);
-        markers_.assign(frame.markersHz, frame.markersHz + frame.markerCount);
+        const std::vector<double> markers(frame.markersHz, frame.markersHz + frame.markerCount);
+        if (markers != markers_ || frame.topHz != topHz_) backdrop_ = QImage();  // the scale moved
+        markers_ = markers;
         topHz_ = frame.topHz;
         peak_ = frame.peak;
         rms_ = frame.rms;
@@ -54,27 +56,34 @@ protected:
     void resizeEvent(QResizeEvent*) override {
         const QRect area = waterfallArea();
         if (area.width() <= 0 || area.height() <= 0) return;
-        QImage fresh(area.size(), QImage::Format_Indexed8);
-        fresh.setColorTable(palette_);
-        fresh.fill(0);
+        QImage fresh(area.size(), QImage::Format_RGB32);
+        fresh.fill(palette_[0]);
         if (!waterfall_.isNull()) {
             // Keep the history, stretched across the new width.
             const QImage old = waterfall_.scaled(area.width(), waterfall_.height());
             for (int y = 0; y < std::min(old.height(), fresh.height()); ++y)
-                std::memcpy(fresh.scanLine(y), old.scanLine(y), static_cast<std::size_t>(area.width()));
+                std::memcpy(fresh.scanLine(y), old.scanLine(y), static_cast<std::size_t>(area.width()) * 4);
         }
         waterfall_ = fresh;
+        backdrop_ = QImage();
     }
 
+    // Each frame costs a few blits and one polyline: the background, the
+    // axis and the markers are drawn once per size and scale.
     void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.fillRect(rect(), QColor(16, 16, 24));
         const QRect spectrum = spectrumArea();
         const QRect waterfall = waterfallArea();
+        if (backdrop_.size() != size()) {
+            backdrop_ = QImage(size(), QImage::Format_RGB32);
+            QPainter b(&backdrop_);
+            b.fillRect(rect(), QColor(16, 16, 24));
+            drawAxis(b, QRect(0, spectrum.bottom() + 1, spectrum.width(), AxisHeight));
+            drawMarkers(b, spectrum, waterfall);
+        }
+        QPainter p(this);
+        p.drawImage(0, 0, backdrop_);
         if (!waterfall_.isNull()) p.drawImage(waterfall.topLeft(), waterfall_);
         drawSpectrum(p, spectrum);
-        drawAxis(p, QRect(0, spectrum.bottom() + 1, spectrum.width(), AxisHeight));
-        drawMarkers(p, spectrum, waterfall);
         drawMeter(p, QRect(width() - MeterWidth + 6, 4, MeterWidth - 10, height() - 8));
     }
 
@@ -102,8 +111,8 @@ private:
         if (h > 1)
             std::memmove(waterfall_.scanLine(1), waterfall_.scanLine(0),
                          static_cast<std::size_t>(waterfall_.bytesPerLine()) * (h - 1));
-        uchar* line = waterfall_.scanLine(0);
-        for (int x = 0; x < w; ++x) line[x] = static_cast<uchar>(columnLevel(x, w) * 255.0f);
+        auto* line = reinterpret_cast<QRgb*>(waterfall_.scanLine(0));
+        for (int x = 0; x < w; ++x) line[x] = palette_[static_cast<int>(columnLevel(x, w) * 255.0f)];
     }
 
     int xOf(double hz, int columns) const {
@@ -134,13 +143,15 @@ private:
         }
     }
 
+    // Dashed lines over the spectrum, with a tick down to the waterfall's top.
     void drawMarkers(QPainter& p, const QRect& spectrum, const QRect& waterfall) {
         for (std::size_t i = 0; i < markers_.size() && i < 3; ++i) {
             const int x = xOf(markers_[i], spectrum.width());
             p.setPen(QPen(MarkerColours[i], 1, Qt::DashLine));
             p.drawLine(x, spectrum.top() + 12, x, spectrum.bottom());
-            p.drawLine(x, waterfall.top(), x, waterfall.top() + 6);
             p.drawText(QRect(x - 6, spectrum.top(), 12, 12), Qt::AlignCenter, MarkerNames[i]);
+            p.setPen(QPen(MarkerColours[i], 2));
+            p.drawLine(x, waterfall.top() - 5, x, waterfall.top() - 1);
         }
     }
 
@@ -158,8 +169,9 @@ private:
         }
     }
 
-    QVector<QRgb> palette_;
+    std::vector<QRgb> palette_;
     QImage waterfall_;
+    QImage backdrop_;
     std::vector<float> spectrum_;
     double peak_ = 0, rms_ = 0;
     bool clipped_ = false;
