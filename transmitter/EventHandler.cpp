@@ -75,7 +75,7 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
-    platform::startProcess(platform::volumeControlCommand(), false);
+    platform::startProcess(platform::volumeControlCommand(platform::VolumePage::Playback), false);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "viewer/AutoPicture.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -74,7 +75,9 @@ void addMenus(HWND w) {
     dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
+    addAidMenus(w, bar, file, input, 3);
     dialog::attachMenu(w, bar);
+    addAidShortcuts(w);
 }
 
 }  // namespace
