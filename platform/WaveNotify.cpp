@@ -130,6 +130,12 @@ void deliverPending() {
 
 void wakeNotifier() { queue().wake.notify_one(); }
 
+void postNow(win::HWND window, win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    win::WaveNotifier post = customNotifier.load();
+    if (post == nullptr) post = dialog::postMessage;
+    post(window, message, wParam, lParam);
+}
+
 void startNotifier() {
     Queue& q = queue();
     std::call_once(q.started, [&q] { q.notifier = std::thread(notifierLoop); });
