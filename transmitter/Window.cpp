@@ -2,6 +2,7 @@
 // region, its X and Y, the line-sync check box and the volume button.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "transmitter/Transmitter.h"
 
 using namespace win;
@@ -27,6 +28,7 @@ HWND buildTransmitterWindow() {
 }
 
 int runTransmitter() {
+    platform::setSoundApplicationName("NBTV Transmitter");
     transmitterWindow = buildTransmitterWindow();
     dialog::showModal(transmitterWindow, transmitterEvent, nullptr);
     return quitExitCode();

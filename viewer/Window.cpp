@@ -2,6 +2,7 @@
 // program's start.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -141,6 +142,7 @@ void setReceiverStartValues() {
 }
 
 int runViewer() {
+    platform::setSoundApplicationName("NBTV Viewer");
     viewerWindow = buildViewerWindow();
     setReceiverStartValues();
     dialog::showModal(viewerWindow, viewerEvent, nullptr);
