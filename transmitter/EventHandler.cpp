@@ -3,6 +3,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "platform/SoundDevices.h"
 #include "transmitter/Transmitter.h"
 
 using namespace win;
@@ -28,6 +29,8 @@ void initialiseTransmitter(HWND window) {
     SetScrollPos(barY, SB_CTL, s.regionY, true);
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
 
+    platform::watchSoundDevices(false, window);
+    refreshOutputDevices(window);
     startSoundOutput(window);
 }
 
@@ -37,6 +40,9 @@ LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
         case WM_INITDIALOG: initialiseTransmitter(window); break;
         case MM_WOM_DONE: soundBufferDone(); break;
+        case MM_WOM_OPEN:
+        case platform::WM_SOUNDDEVICES: refreshOutputDevices(window); break;
+        case WM_COMMAND: outputDeviceCommand(window, LOWORD(wParam)); break;
         case WM_DESTROY:
             stopSoundOutput();
             PostQuitMessage(0);

@@ -24,6 +24,7 @@ HWND buildTransmitterWindow() {
                        0x30000, 0, onAdjustOutput);
     dialog::addControl(w, ControlKind::CheckBox, LineSync, "&Line sync on", 95, 44, 72, 14, 0x10000,
                        0, onLineSync);
+    addOutputDeviceMenu(w);
     return w;
 }
 

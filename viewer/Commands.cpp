@@ -189,6 +189,8 @@ void menuCommand(HWND window, int id) {
         case MenuRate260: changeSampleRate(window, 10000, 3841); break;
         case MenuRate234: changeSampleRate(window, 9000, 3841); break;
         case MenuRate208: changeSampleRate(window, 8000, 0); break;
-        default: break;
+        default:
+            if (id >= InputDeviceDefault && id <= InputDeviceLast) chooseInputDevice(window, id);
+            break;
     }
 }

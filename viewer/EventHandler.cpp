@@ -2,6 +2,7 @@
 // the window opens and after every sample-rate command.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -11,7 +12,11 @@ LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     capturePreamble();
     switch (message) {
         case WM_INITDIALOG: initialise(window); break;
-        case MM_WIM_OPEN: startCapture(); break;
+        case MM_WIM_OPEN:
+            startCapture();
+            refreshInputDevices(window);
+            break;
+        case platform::WM_SOUNDDEVICES: refreshInputDevices(window); break;
         case MM_WIM_DATA: captureBufferDone(window, lParam); break;
         case WM_DESTROY:
             stopCapture();
@@ -53,5 +58,7 @@ void initialise(HWND window) {
     refreshReadouts(window);
     dialog::setControlText(window, PictureLevelReadout, dialog::numberText(s.sampleRate));
 
+    platform::watchSoundDevices(true, window);
+    refreshInputDevices(window);
     openCapture(window);
 }

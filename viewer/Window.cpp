@@ -49,6 +49,7 @@ void addMenus(HWND w) {
 
     dialog::HMENU input = dialog::newMenu(false);
     dialog::addMenuItem(input, "&Adjust input (Sndvol32)", MenuAdjustInput, -1, nullptr);
+    addInputDeviceMenu(input);
     dialog::addMenuItem(bar, "I&nput", 0, -1, nullptr, true, input);
 
     dialog::HMENU rate = dialog::newMenu(false);
