@@ -83,6 +83,9 @@ void cancelNotice();  // gives back a reservation that will not be used
 void deliverPending();
 // Device side: has the notifier thread post what is queued.
 void wakeNotifier();
+// Device side, for a device thread that may block and allocate (not
+// PortAudio's): posts what is queued, or has the notifier thread do it.
+void deliverFromDevice();
 // Starts the notifier thread if it is not running yet (GUI side).
 void startNotifier();
 // Posts one notification at once through the notifier in force, from any

@@ -66,7 +66,7 @@ void readCallback(pa_stream* s, std::size_t, void* user) {
         }
         pa_stream_drop(s);
     }
-    if (returned) wakeNotifier();
+    if (returned) deliverFromDevice();
 }
 
 // Bytes queued for playing, whole sample frames only.
@@ -121,7 +121,7 @@ void writeQueued(pa_stream* s, Device& device) {
     } else {
         pa_stream_write(s, data, copied, nullptr, 0, PA_SEEK_RELATIVE);
     }
-    if (returned) wakeNotifier();
+    if (returned) deliverFromDevice();
 }
 
 win::MMRESULT resultFor(int error) {
