@@ -230,8 +230,17 @@ win::MMRESULT pulseOpen(Device& device, const win::WAVEFORMATEX& format) {
         pa_stream_set_write_callback(
             s, [](pa_stream* s, std::size_t, void* d) { writeQueued(s, *static_cast<Device*>(d)); },
             &device);
+        // The server plays silence until a buffer's worth is written again.
         pa_stream_set_underflow_callback(
-            s, [](pa_stream*, void* d) { ++pulseOf(*static_cast<Device*>(d))->underflows; }, &device);
+            s,
+            [](pa_stream*, void* d) {
+                PulseStream* ps = pulseOf(*static_cast<Device*>(d));
+                if (ps == nullptr) return;
+                unsigned n = ++ps->underflows;
+                if (std::getenv("NBTV_SOUND_DEBUG") != nullptr)
+                    std::fprintf(stderr, "nbtv sound: playback ran dry (%u times)\n", n);
+            },
+            &device);
         connected = pa_stream_connect_playback(s, nullptr, &attr, PA_STREAM_START_CORKED, nullptr,
                                                nullptr);
     }
