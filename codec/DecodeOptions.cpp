@@ -6,6 +6,9 @@
 
 #include "codec/CommandLine.h"
 #include "viewer/Demodulator.h"
+#include "viewer/ReceiverValues.h"
+
+using namespace rx;
 
 namespace codec {
 
@@ -173,12 +176,13 @@ ReceiverSettings decodeSettings(const DecodeOptions& o, int sampleRate) {
     ReceiverSettings s;
     s.sampleRate = sampleRate;
     s.frameSamples = o.frameSamples;
-    s.lineSamples = o.lineSamples != 0 ? o.lineSamples : (o.sync ? 119 : 120);
-    s.brightness = o.brightness >= 0 ? o.brightness : (o.am ? 350 : 277);
-    s.contrast = o.contrast >= 0 ? o.contrast : (o.am ? 7 : 450);
+    const DemodulatorLevels& levels = levelsOf(o.am ? DemodAM : DemodFM);
+    s.lineSamples = o.lineSamples != 0 ? o.lineSamples : (o.sync ? SyncLineSamples : NeutralLineSamples);
+    s.brightness = o.brightness >= 0 ? o.brightness : levels.brightness;
+    s.contrast = o.contrast >= 0 ? o.contrast : levels.contrast;
     s.syncLevel = o.syncLevel;
     s.syncOn = o.sync ? 1 : -1;
-    s.polarity = (o.am ? -1 : 1) * (o.invert ? -1 : 1);
+    s.polarity = levels.polarity * (o.invert ? -1 : 1);
     s.framePicture = 1;
     s.lowPassCutoff = o.filter;
     s.demodMode = o.am ? DemodAM : DemodFM;

@@ -2,19 +2,19 @@
 // The options of `nbtvcodec decode INPUT [options]`.
 #include <string>
 
-#include "viewer/ReceiverSettings.h"
+#include "viewer/ReceiverValues.h"
 
 namespace codec {
 
 struct DecodeOptions {
     std::string input;
-    int frameSamples = 3841;
+    int frameSamples = rx::StartFrameSamples;
     int lineSamples = 0;  // 0: 120, or 119 with --sync, as the sync box sets
-    int filter = 1500;
+    int filter = rx::StartLowPassCutoff;
     bool am = false;
     bool invert = false;
     bool sync = false;
-    int syncLevel = 128;
+    int syncLevel = rx::StartSyncLevel;
     int brightness = -1;  // -1: 277 for FM, 350 for AM
     int contrast = -1;    // -1: 450 for FM, 7 for AM
     long long frames = 0;  // 0: every whole frame
@@ -35,6 +35,6 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& options);
 const char* decodeHelp();
 
 // The receiver settings the options stand for, at the file's sample rate.
-ReceiverSettings decodeSettings(const DecodeOptions& options, int sampleRate);
+rx::ReceiverSettings decodeSettings(const DecodeOptions& options, int sampleRate);
 
 }  // namespace codec

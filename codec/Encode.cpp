@@ -9,6 +9,8 @@
 #include "codec/EncodeOutput.h"
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 constexpr long long MaxFrames = 100000;  // about 10.7 hours of signal

@@ -7,6 +7,8 @@
 
 #include "codec/OutputFile.h"
 
+using namespace tx;
+
 namespace codec {
 
 bool writeSignalFile(const std::string& path, const FrameBuffer& frame, long long frames,

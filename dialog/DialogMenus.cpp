@@ -20,6 +20,8 @@ Menu* holderOf(Menu* menu, int id) {
     return nullptr;
 }
 
+}  // namespace
+
 bool onControl(const win::Window* dialog, const QPoint& point) {
     for (const win::Window* control : dialog->controls) {
         const QWidget* w = control->widget;
@@ -29,8 +31,6 @@ bool onControl(const win::Window* dialog, const QPoint& point) {
     }
     return false;
 }
-
-}  // namespace
 
 void removeMenuItem(HWND dialogHandle, int id) {
     win::Window* dialog = liveWindow(dialogHandle);
@@ -61,21 +61,6 @@ void setContextMenu(HWND dialogHandle, HMENU popup) {
         if (!dialog->alive || dialog->contextMenu == nullptr || onControl(dialog, at)) return;
         dialog->contextMenu->popup->popup(client->mapToGlobal(at));
     });
-}
-
-std::string menuItemText(HWND dialog, int id) {
-    const MenuItem* item = menuItemOf(dialog, id);
-    return item != nullptr && item->action != nullptr ? item->action->text().toStdString() : "";
-}
-
-void triggerMenuItem(HWND dialog, int id) {
-    const MenuItem* item = menuItemOf(dialog, id);
-    if (item != nullptr && item->action != nullptr) item->action->trigger();
-}
-
-bool contextMenuAt(HWND dialogHandle, int x, int y) {
-    const win::Window* dialog = liveWindow(dialogHandle);
-    return dialog != nullptr && dialog->contextMenu != nullptr && !onControl(dialog, QPoint(x, y));
 }
 
 }  // namespace dialog

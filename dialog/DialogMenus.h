@@ -16,12 +16,4 @@ void removeMenuItem(HWND dialog, int id);
 // marks reach its items too.
 void setContextMenu(HWND dialog, HMENU popup);
 
-// Read-back for tests: the item's text (empty for an unknown id), and
-// whether a right-click at that point of the client area, in pixels,
-// would show the context menu.
-std::string menuItemText(HWND dialog, int id);
-// Chooses the item as a click in its menu would (the toolkit's own action).
-void triggerMenuItem(HWND dialog, int id);
-bool contextMenuAt(HWND dialog, int x, int y);
-
 }  // namespace dialog

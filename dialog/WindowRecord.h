@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 
 class QAction;
 class QButtonGroup;
@@ -67,11 +68,16 @@ namespace dialog {
 
 // The record behind a live handle, or null for a handle that is gone.
 win::Window* liveWindow(HWND window);
+// Stands in for the message box while set (dialog/DialogReadBack.h).
+extern MessageBoxHook messageBoxHook;
 // Routes a message as the dialog procedure does.
 LRESULT route(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The menu item with that id anywhere in the dialog's menus (menu bar and
 // context menu), or null.
 MenuItem* menuItemOf(HWND dialog, int id);
+// Whether the point of the client area lies on one of the dialog's controls
+// (those that take the mouse).
+bool onControl(const win::Window* dialog, const QPoint& point);
 // The control record for an id in a dialog, or null.
 win::Window* controlOf(HWND dialog, int id);
 // The scroll bar behind a control record, or null.

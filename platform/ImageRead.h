@@ -2,7 +2,7 @@
 // Reading a picture file as a transmitter picture.
 #include <string>
 
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
@@ -10,6 +10,6 @@ namespace platform {
 // has another size and converts it to pixel words as the screen grab does,
 // the file's top row becoming row 119. False with a one-line errorText when
 // the file is missing, unreadable or holds no pixels.
-bool readPictureFile(const std::string& path, ScreenPicture& picture, std::string& errorText);
+bool readPictureFile(const std::string& path, tx::ScreenPicture& picture, std::string& errorText);
 
 }  // namespace platform

@@ -241,7 +241,8 @@ void setSoundApplicationName(const std::string& name) {
 }
 
 void watchSoundDevices(bool input, win::HWND window) {
-    if (wavedev::scriptedBackendInUse() || wavedev::soundChoice() == wavedev::SoundChoice::PortAudio)
+    if (wavedev::substituteOpenInForce() != nullptr ||
+        wavedev::soundChoice() == wavedev::SoundChoice::PortAudio)
         return;
     pa_threaded_mainloop* loop = pulseconn::mainloop();
     pa_threaded_mainloop_lock(loop);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 
 namespace platform {
 

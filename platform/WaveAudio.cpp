@@ -4,6 +4,20 @@
 
 #include "platform/WaveDevice.h"
 
+#include <atomic>
+
+namespace wavedev {
+namespace {
+std::atomic<SubstituteOpen> substituteOpen{nullptr};
+std::atomic<CallLog> callLog{nullptr};
+}  // namespace
+
+void setSubstituteOpen(SubstituteOpen open) { substituteOpen.store(open); }
+void setCallLog(CallLog log) { callLog.store(log); }
+SubstituteOpen substituteOpenInForce() { return substituteOpen.load(); }
+
+}  // namespace wavedev
+
 namespace win {
 namespace {
 
@@ -14,7 +28,8 @@ DWORD lengthOf(const WAVEHDR* header) { return header != nullptr ? header->dwBuf
 
 MMRESULT logged(const char* name, MMRESULT result, const WAVEHDR* header = nullptr,
                 DWORD sampleRate = 0) {
-    wavedev::logCall(name, header, lengthOf(header), result, sampleRate);
+    if (wavedev::CallLog log = wavedev::callLog.load())
+        log(name, header, lengthOf(header), result, sampleRate);
     return result;
 }
 

@@ -19,9 +19,9 @@ SoundChoice soundChoice() {
 }
 
 win::MMRESULT backendOpen(Device& device, const win::WAVEFORMATEX& format) {
-    if (scriptedBackendInUse()) {
+    if (SubstituteOpen substitute = substituteOpenInForce()) {
         device.backend = Backend::Scripted;
-        return scriptedOpen(device, format);
+        return substitute(device, format);
     }
     SoundChoice choice = soundChoice();
     bool pulse = choice == SoundChoice::Pulse ||

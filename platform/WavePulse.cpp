@@ -183,7 +183,7 @@ PulseStream* newestPulse(bool input) {
 }
 
 bool pulseWanted() {
-    return !scriptedBackendInUse() && soundChoice() != SoundChoice::PortAudio;
+    return substituteOpenInForce() == nullptr && soundChoice() != SoundChoice::PortAudio;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include "dialog/DialogLayer.h"
 #include "dialog/DialogMenus.h"
+#include "dialog/DialogReadBack.h"
+#include "dialog/MenuReadBack.h"
 #include "tests/common/ModalRun.h"
 
 using namespace win;

@@ -12,6 +12,8 @@
 
 #include "dialog/DialogLayer.h"
 #include "dialog/DialogMenus.h"
+#include "dialog/DialogReadBack.h"
+#include "dialog/MenuReadBack.h"
 #include "platform/SoundDevices.h"
 #include "tests/common/ModalRun.h"
 #include "tests/platform/PrivatePulseServer.h"
@@ -69,7 +71,7 @@ TEST(OutputDevicesLive, TheContextMenuListsSinksAndMovesTheOutput) {
     ASSERT_FALSE(commandOutput("pactl load-module module-null-sink sink_name=radio rate=10000 "
                                "sink_properties=device.description=Radio").empty());
     setenv("NBTV_SOUND", "pulse", 1);
-    transmitterSettings = TransmitterSettings{};
+    transmitterSettings = tx::TransmitterSettings{};
     transmitterWindow = buildTransmitterWindow();
     win::HWND w = transmitterWindow;
     runShown(w, transmitterEvent, [w]() {

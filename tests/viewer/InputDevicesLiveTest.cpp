@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "dialog/DialogMenus.h"
+#include "dialog/DialogReadBack.h"
+#include "dialog/MenuReadBack.h"
 #include "platform/SoundDevices.h"
 #include "tests/platform/PrivatePulseServer.h"
 #include "tests/viewer/ViewerTestSupport.h"
