@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codec/CommandLine.h"
+#include "viewer/CalibratedLevels.h"
 #include "viewer/Demodulator.h"
 #include "viewer/ReceiverValues.h"
 
@@ -49,7 +50,13 @@ const char* decodeHelp() {
            "  --png-dir DIR       one such PNG per frame: DIR/frame-00001.png, ...\n"
            "  --dump-signal FILE  per frame, all 60001 signal values, float32 little-endian\n"
            "  --dump-store FILE   per frame, the whole 601 x 288 byte picture store\n"
-           "  --levels            per frame, the picture level as the viewer shows it\n";
+           "  --levels            per frame, the picture level as the viewer shows it\n"
+           "  --auto              frames where the signal's frame breaks are (the viewer's\n"
+           "                      \"Automatic framing\"), levels from the detector's response\n"
+           "                      unless --brightness or --contrast is given\n"
+           "  --average K         with --auto, show the average of the last K framed\n"
+           "                      pictures while the frames are held, 1..64 (4: the\n"
+           "                      viewer's \"Noise reduction\")\n";
 }
 
 ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
@@ -60,6 +67,7 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     static const IntegerOption contrast{"--contrast", 0, 1024};
     static const IntegerOption frames{"--frames", 1, 1000000000000LL};
     static const IntegerOption filter{"--filter", 800, 1500};
+    static const IntegerOption average{"--average", 1, 64};
 
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
@@ -145,6 +153,11 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
             ok = flag(o.sync);
         } else if (name == "--levels") {
             ok = flag(o.levels);
+        } else if (name == "--auto") {
+            ok = flag(o.autoFraming);
+        } else if (name == "--average") {
+            ok = integer(average, number);
+            o.average = static_cast<int>(number);
         } else if (name == "--png") {
             ok = path(o.png);
         } else if (name == "--png-dir") {
@@ -169,6 +182,10 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
         usageError("decode: no input file");
         return ParseResult::Error;
     }
+    if (o.average != 0 && !o.autoFraming) {
+        usageError("decode: --average needs --auto");
+        return ParseResult::Error;
+    }
     return ParseResult::Run;
 }
 
@@ -187,6 +204,11 @@ ReceiverSettings decodeSettings(const DecodeOptions& o, int sampleRate) {
     s.lowPassCutoff = o.filter;
     s.demodMode = o.am ? DemodAM : DemodFM;
     s.bufferTurn = 1;
+    if (o.autoFraming) {
+        const rx::Levels calibrated = rx::calibratedLevels(s);
+        if (o.brightness < 0) s.brightness = calibrated.brightness;
+        if (o.contrast < 0) s.contrast = calibrated.contrast;
+    }
     return s;
 }
 

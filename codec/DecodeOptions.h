@@ -23,6 +23,8 @@ struct DecodeOptions {
     std::string dumpSignal;
     std::string dumpStore;
     bool levels = false;
+    bool autoFraming = false;  // --auto: framing found in the signal, calibrated levels
+    int average = 0;           // --average K: the last K framed pictures (with --auto)
 };
 
 enum class ParseResult { Run, Help, Error };

@@ -3,6 +3,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "platform/ScreenCapture.h"
 #include "platform/SoundDevices.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterValues.h"
@@ -47,6 +48,7 @@ LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         case WM_COMMAND: outputDeviceCommand(window, LOWORD(wParam)); break;
         case WM_DESTROY:
             stopSoundOutput();
+            platform::stopScreenCapture();
             PostQuitMessage(0);
             break;
         case WM_HSCROLL:

@@ -38,6 +38,8 @@ win::LRESULT onLineSync(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
 void startSoundOutput(win::HWND window);
 void soundBufferDone();
 void stopSoundOutput();
+// Whether the sound device opened at the start; the preview says when not.
+bool soundOutputOpen();
 
 // The choice of sound card in the window's context menu: built with the
 // window, rebuilt from the sound server's list, and a chosen item (other
