@@ -206,7 +206,11 @@ void menuCommand(HWND window, int id) {
         case MenuRate234: changeSampleRate(window, Preset234); break;
         case MenuRate208: changeSampleRate(window, Preset208); break;
         default:
-            if (!autoPictureCommand(window, id)) aidCommand(window, id);
+            if (id >= InputDeviceDefault && id <= InputDeviceLast) {
+                chooseInputDevice(window, id);
+            } else if (!autoPictureCommand(window, id)) {
+                aidCommand(window, id);
+            }
             break;
     }
 }

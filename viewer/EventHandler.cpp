@@ -3,6 +3,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "viewer/ReceiverAids.h"
+#include "platform/SoundDevices.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
 
@@ -14,7 +15,11 @@ LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     capturePreamble();
     switch (message) {
         case WM_INITDIALOG: initialise(window); break;
-        case MM_WIM_OPEN: startCapture(); break;
+        case MM_WIM_OPEN:
+            startCapture();
+            refreshInputDevices(window);
+            break;
+        case platform::WM_SOUNDDEVICES: refreshInputDevices(window); break;
         case MM_WIM_DATA: captureBufferDone(window, lParam); break;
         case WM_DESTROY:
             closeAids(window);
@@ -58,5 +63,7 @@ void initialise(HWND window) {
     refreshReadouts(window);
     dialog::setControlText(window, PictureLevelReadout, dialog::numberText(s.sampleRate));
 
+    platform::watchSoundDevices(true, window);
+    refreshInputDevices(window);
     openCapture(window);
 }

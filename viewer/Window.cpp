@@ -2,6 +2,7 @@
 // program's start.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "viewer/AutoPicture.h"
 #include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
@@ -76,6 +77,9 @@ void addMenus(HWND w) {
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
     addAidMenus(w, bar, file, input, 3);
+    // The sound devices come last in the input menu: the list is rebuilt
+    // there whenever the sound server's devices change.
+    addInputDeviceMenu(input);
     dialog::attachMenu(w, bar);
     addAidShortcuts(w);
 }
@@ -147,6 +151,7 @@ void setReceiverStartValues() {
 }
 
 int runViewer() {
+    platform::setSoundApplicationName("NBTV Viewer");
     viewerWindow = buildViewerWindow();
     setReceiverStartValues();
     dialog::showModal(viewerWindow, viewerEvent, nullptr);
