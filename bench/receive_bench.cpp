@@ -16,6 +16,8 @@
 #include "viewer/LineTiming.h"
 #include "viewer/PictureStore.h"
 
+using namespace rx;
+
 namespace {
 
 ReceiverSettings settingsFor(int frameSamples, int mode) {

@@ -11,6 +11,8 @@
 #include "codec/Codec.h"
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 ScreenPicture testCard() {

@@ -15,11 +15,13 @@
 #include "codec/OutputCheck.h"
 #include "codec/OutputFile.h"
 #include "codec/SoundInput.h"
-#include "dialog/DialogLayer.h"
+#include "core/NumberText.h"
 #include "platform/ImageWrite.h"
 #include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
 #include "viewer/PictureStore.h"
+
+using namespace rx;
 
 namespace {
 
@@ -189,7 +191,7 @@ int decode(const codec::DecodeOptions& o) {
             if (!writePicture(*framePngs.back(), path, store, grey, error)) return codec::fail(error);
         }
         if (o.levels) {
-            std::fputs(dialog::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
+            std::fputs(core::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
             std::fputc('\n', stdout);
         }
     }

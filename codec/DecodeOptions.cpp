@@ -3,6 +3,9 @@
 #include <string>
 
 #include "viewer/Demodulator.h"
+#include "viewer/ReceiverValues.h"
+
+using namespace rx;
 
 namespace codec {
 
@@ -13,22 +16,41 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
                  "signal in 1500-3000 Hz is taken. Give at least one of --png, --png-dir,\n"
                  "--dump-signal, --dump-store, --levels. FILE may be - for standard output.",
                  "nbtvcodec decode");
+    using std::to_string;
     long long frameSamples = o.frameSamples, lineSamples = 0, filter = o.filter, syncLevel = o.syncLevel,
               brightness = -1, contrast = -1, frames = 0, rate = o.rate, channel = 0;
+    const std::string filters = to_string(LowPassCutoffs[0]) + ", " + to_string(LowPassCutoffs[1]) + " or " +
+                                to_string(LowPassCutoffs[2]);
+    const std::string levels = " (" + to_string(FmLevels.brightness) + " for FM, " + to_string(AmLevels.brightness) +
+                               " for AM)";
+    const std::string gains = " (" + to_string(FmLevels.contrast) + " for FM, " + to_string(AmLevels.contrast) +
+                              " for AM)";
+    const std::string range = [](BarRange r) { return to_string(r.min) + ".." + to_string(r.max); }(BrightnessRange);
     app.add_option("INPUT", o.input, "the sound file; - reads standard input as a stream")->type_name("");
-    addInteger(app, "--frame-samples", 1, MaxFrameSamples, frameSamples, "samples per frame, 1..16800 (3841)");
-    addInteger(app, "--line-samples", 1, 599, lineSamples, "samples per line, 1..599 (120; 119 with --sync)");
-    addInteger(app, "--filter", 800, 1500, filter, "low-pass filter: 800, 1200 or 1500 Hz (1500)")->type_name("F");
+    addInteger(app, "--frame-samples", 1, MaxFrameSamples, frameSamples,
+               "samples per frame, 1.." + to_string(MaxFrameSamples) + " (" + to_string(StartFrameSamples) + ")");
+    addInteger(app, "--line-samples", 1, 599, lineSamples,
+               "samples per line, 1..599 (" + to_string(NeutralLineSamples) + "; " + to_string(SyncLineSamples) +
+                   " with --sync)");
+    addInteger(app, "--filter", LowPassCutoffs[0], LowPassCutoffs[2], filter,
+               "low-pass filter: " + filters + " Hz (" + to_string(StartLowPassCutoff) + ")")
+        ->type_name("F");
     app.add_flag("--am", o.am, "AM demodulator (default FM); inverts as the viewer does")->disable_flag_override();
     app.add_flag("--invert", o.invert, "invert the picture")->disable_flag_override();
     app.add_flag("--sync", o.sync, "search for a line sync pulse before every line")->disable_flag_override();
-    addInteger(app, "--sync-level", 0, 255, syncLevel, "sync threshold, 0..255 (128)");
-    addInteger(app, "--brightness", 0, 512, brightness, "0..512 (277 for FM, 350 for AM)");
-    addInteger(app, "--contrast", 0, 1024, contrast, "0..1024 (450 for FM, 7 for AM)");
+    addInteger(app, "--sync-level", SyncLevelRange.min, SyncLevelRange.max, syncLevel,
+               "sync threshold, " + to_string(SyncLevelRange.min) + ".." + to_string(SyncLevelRange.max) + " (" +
+                   to_string(StartSyncLevel) + ")");
+    addInteger(app, "--brightness", BrightnessRange.min, BrightnessRange.max, brightness, range + levels);
+    addInteger(app, "--contrast", ContrastRange.min, ContrastRange.max, contrast,
+               to_string(ContrastRange.min) + ".." + to_string(ContrastRange.max) + gains);
     addInteger(app, "--frames", 1, 1000000000000LL, frames, "decode at most N frames (all whole frames)");
     addInteger(app, "--rate", MinDecodeRate, MaxDecodeRate, rate,
-                                         "decoding rate: 12000, 10000, 9000, 8000 or any multiple of 200\n"
-                                         "from 2000 to 48000 (10000); the file is resampled to it");
+               "decoding rate: " + to_string(Preset312.sampleRate) + ", " + to_string(Preset260.sampleRate) + ", " +
+                   to_string(Preset234.sampleRate) + ", " + to_string(Preset208.sampleRate) +
+                   " or any multiple of " + to_string(SampleRateStep) + "\nfrom " + to_string(MinDecodeRate) +
+                   " to " + to_string(MaxDecodeRate) + " (" + to_string(StartSampleRate) +
+                   "); the file is resampled to it");
     app.add_flag("--no-resample", o.noResample, "decode the file's samples at the file's own rate")
         ->disable_flag_override();
     addInteger(app, "--channel", 1, 1024, channel, "the channel to decode, 1 for the first (default: the\n"
@@ -41,17 +63,17 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
 
     const ParseResult result = parseCommandLine(app, "decode", argc, argv);
     if (result != ParseResult::Run) return result;
-    if (filter != 800 && filter != 1200 && filter != 1500) {
-        usageError("decode: --filter takes 800, 1200 or 1500, not '" + std::to_string(filter) + "'");
+    if (filter != LowPassCutoffs[0] && filter != LowPassCutoffs[1] && filter != LowPassCutoffs[2]) {
+        usageError("decode: --filter takes " + filters + ", not '" + std::to_string(filter) + "'");
         return ParseResult::Error;
     }
     if (o.noResample && app.count("--rate") > 0) {
         usageError("decode: --rate and --no-resample exclude each other");
         return ParseResult::Error;
     }
-    if (rate % DecodeRateStep != 0) {
-        usageError("decode: --rate takes 12000, 10000, 9000, 8000 or a multiple of 200 from 2000 to 48000, not '" +
-                   std::to_string(rate) + "'");
+    if (rate % SampleRateStep != 0) {
+        usageError("decode: --rate takes a multiple of " + to_string(SampleRateStep) + " from " +
+                   to_string(MinDecodeRate) + " to " + to_string(MaxDecodeRate) + ", not '" + to_string(rate) + "'");
         return ParseResult::Error;
     }
     if (o.input.empty()) {
@@ -82,12 +104,13 @@ ReceiverSettings decodeSettings(const DecodeOptions& o, int sampleRate) {
     ReceiverSettings s;
     s.sampleRate = sampleRate;
     s.frameSamples = o.frameSamples;
-    s.lineSamples = o.lineSamples != 0 ? o.lineSamples : (o.sync ? 119 : 120);
-    s.brightness = o.brightness >= 0 ? o.brightness : (o.am ? 350 : 277);
-    s.contrast = o.contrast >= 0 ? o.contrast : (o.am ? 7 : 450);
+    const DemodulatorLevels& levels = levelsOf(o.am ? DemodAM : DemodFM);
+    s.lineSamples = o.lineSamples != 0 ? o.lineSamples : (o.sync ? SyncLineSamples : NeutralLineSamples);
+    s.brightness = o.brightness >= 0 ? o.brightness : levels.brightness;
+    s.contrast = o.contrast >= 0 ? o.contrast : levels.contrast;
     s.syncLevel = o.syncLevel;
     s.syncOn = o.sync ? 1 : -1;
-    s.polarity = (o.am ? -1 : 1) * (o.invert ? -1 : 1);
+    s.polarity = levels.polarity * (o.invert ? -1 : 1);
     s.framePicture = 1;
     s.lowPassCutoff = o.filter;
     s.demodMode = o.am ? DemodAM : DemodFM;

@@ -3,23 +3,23 @@
 #include <string>
 
 #include "codec/CommandLine.h"
-#include "viewer/ReceiverSettings.h"
+#include "viewer/ReceiverValues.h"
 
 namespace codec {
 
 struct DecodeOptions {
     std::string input;  // "-": standard input
-    int frameSamples = 3841;
+    int frameSamples = rx::StartFrameSamples;
     int lineSamples = 0;  // 0: 120, or 119 with --sync, as the sync box sets
-    int filter = 1500;
+    int filter = rx::StartLowPassCutoff;
     bool am = false;
     bool invert = false;
     bool sync = false;
-    int syncLevel = 128;
+    int syncLevel = rx::StartSyncLevel;
     int brightness = -1;  // -1: 277 for FM, 350 for AM
     int contrast = -1;    // -1: 450 for FM, 7 for AM
     long long frames = 0;  // 0: every whole frame
-    int rate = 10000;      // decoding rate the file is resampled to
+    int rate = rx::StartSampleRate;  // decoding rate the file is resampled to
     bool noResample = false;  // decode at the file's own rate
     int channel = 0;       // 1-based; 0: the strongest in the signal band
     std::string png;       // "-" in any of these: standard output
@@ -29,15 +29,17 @@ struct DecodeOptions {
     bool levels = false;
 };
 
-// The decoding rates: the viewer's presets and every rate its steps of 200
-// reach in this range.
-constexpr int MinDecodeRate = 2000, MaxDecodeRate = 48000, DecodeRateStep = 200;
+// The decoding rates: the viewer's presets and every rate its steps reach
+// in this range.
+constexpr int MinDecodeRate = 2000, MaxDecodeRate = 48000;
+static_assert(MinDecodeRate % rx::SampleRateStep == 0 && rx::Preset312.sampleRate % rx::SampleRateStep == 0 &&
+              rx::Preset234.sampleRate % rx::SampleRateStep == 0 && rx::Preset208.sampleRate % rx::SampleRateStep == 0);
 
 // Reads the arguments after "decode". On Help the help text has been
 // printed, on Error a one-line message.
 ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& options);
 
 // The receiver settings the options stand for, at the given sample rate.
-ReceiverSettings decodeSettings(const DecodeOptions& options, int sampleRate);
+rx::ReceiverSettings decodeSettings(const DecodeOptions& options, int sampleRate);
 
 }  // namespace codec

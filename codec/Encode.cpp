@@ -10,6 +10,8 @@
 #include "codec/OutputCheck.h"
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 constexpr long long MaxFrames = 100000;  // about 10.7 hours of signal

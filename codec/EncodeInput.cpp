@@ -8,6 +8,8 @@
 
 #include "platform/ImageRead.h"
 
+using namespace tx;
+
 namespace codec {
 
 namespace {

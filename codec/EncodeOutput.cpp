@@ -8,6 +8,8 @@
 
 #include "codec/OutputFile.h"
 
+using namespace tx;
+
 namespace codec {
 
 namespace {

@@ -1,6 +1,8 @@
 // Dialogs, controls, menus, routing and the modal show, over Qt Widgets.
 #include "dialog/DialogLayer.h"
 
+#include "core/MessagePost.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
@@ -116,11 +118,14 @@ void startToolkit(int& argc, char** argv) {
     }
     QApplication::setFont(dialogFont());
     prepareMessagePump();
+    // Sound devices notify windows through the same post as everything else.
+    core::setMessagePoster(postMessage);
 }
 
 void stopToolkit() {
     // Ends the toolkit while the program's own data still exists; windows
     // not yet destroyed go with it.
+    core::setMessagePoster(nullptr);
     delete application;
     application = nullptr;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // The dialog layer: one window per program, its controls and menus, message
-// routing, the modal show, and a few services (number text, message box,
-// program start). Program code talks to the window system only through this
-// header and WindowSystem.h; neither exposes Qt.
+// routing, the modal show, and a few services (number text, message box).
+// Program code talks to the window system only through this header and
+// WindowSystem.h; neither exposes Qt.
 #include <cstdint>
 #include <string>
 
-#include "dialog/WindowTypes.h"
+#include "core/NumberText.h"
+#include "core/WindowTypes.h"
 
 namespace dialog {
 
@@ -45,13 +46,8 @@ void showModal(HWND dialog, EventHandler handler, LRESULT* result);
 void endDialog(HWND dialog, LRESULT result);
 void setControlText(HWND dialog, int id, const std::string& text);
 void setCheck(HWND dialog, int id, int state);
-std::string numberText(double value);
+using core::numberText;
 int messageBox(const std::string& text, const std::string& caption, UINT style);
-// Tests replace the message box with a hook; null restores the real box.
-using MessageBoxHook = int (*)(const std::string& text, const std::string& caption, UINT style);
-void setMessageBoxHook(MessageBoxHook hook);
-// Starts the command line detached; returns the process id, or 0.
-std::int64_t startProgram(const std::string& commandLine, bool wait);
 
 // Posts a message to the window's event routing; safe from any thread. The
 // message is delivered on the GUI thread, in the order posted; a message to
@@ -66,29 +62,7 @@ enum class PixelFormat { Bgr24, Rgb555 };
 void drawPicture(HWND dialog, int x, int y, int destWidth, int destHeight, const void* bits,
                  int srcWidth, int srcHeight, PixelFormat format);
 
-// Read-back for tests and tools.
-std::string controlText(HWND dialog, int id);
-int checkState(HWND dialog, int id);
-bool menuItemChecked(HWND dialog, int id);  // false for an unknown id
-void scrollRange(HWND dialog, int id, int& minPos, int& maxPos);
-int scrollPos(HWND dialog, int id);
-win::DWORD controlStyle(HWND dialog, int id);  // the style the control was made with
-win::DWORD controlExStyle(HWND dialog, int id);
-win::DWORD dialogStyle(HWND dialog);            // the template's style
-HWND controlHandle(HWND dialog, int id);
+// Whether the handle still stands for a window.
 bool windowExists(HWND window);
-bool windowVisible(HWND window);
-void clickControl(HWND dialog, int id);           // as a mouse click: check marks move, then routing
-void sendScroll(HWND dialog, int id, int code, int thumbPos = 0);
-void sendMenuCommand(HWND dialog, int id);
-void sendCloseBox(HWND dialog);
-// Runs pending events until none remain (tests).
-void processPendingEvents();
-// The picture last drawn at (x, y), as 0xAARRGGBB words, top row first;
-// empty when nothing was drawn there.
-bool pictureAt(HWND dialog, int x, int y, int& width, int& height, std::uint32_t* pixels,
-               int capacity);
-// Top-level geometry in screen pixels, for tests.
-void windowGeometry(HWND dialog, int& x, int& y, int& width, int& height);
 
 }  // namespace dialog

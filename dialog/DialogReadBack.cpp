@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
-#include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "dialog/DialogWidgets.h"
 #include "dialog/WindowRecord.h"
 
@@ -46,6 +46,8 @@ std::string controlText(HWND dialog, int id) {
     else if (auto* box = dynamic_cast<QGroupBox*>(w)) s = box->title();
     return s.replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
 }
+
+void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
 
 bool menuItemChecked(HWND dialog, int id) {
     const MenuItem* item = menuItemOf(dialog, id);

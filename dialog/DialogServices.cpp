@@ -1,4 +1,4 @@
-// Control text and checks, message boxes, program start, posted messages,
+// Control text and checks, message boxes, posted messages,
 // drawn pictures, and the read-back calls the tests use.
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,7 +15,6 @@
 #include "dialog/DialogWidgets.h"
 #include "dialog/WindowRecord.h"
 #include "dialog/WindowSystem.h"
-#include "platform/ProcessStart.h"
 
 namespace dialog {
 
@@ -60,9 +59,9 @@ MessagePump* pump() {
     return instance;
 }
 
-MessageBoxHook messageBoxHook = nullptr;
-
 }  // namespace
+
+MessageBoxHook messageBoxHook = nullptr;
 
 void prepareMessagePump() { pump(); }
 
@@ -101,7 +100,6 @@ void setCheck(HWND dialog, int id, int state) {
     if (auto* button = dynamic_cast<QAbstractButton*>(control->widget)) button->setChecked(state != 0);
 }
 
-void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
 
 int messageBox(const std::string& text, const std::string& caption, UINT style) {
     if (messageBoxHook != nullptr) return messageBoxHook(text, caption, style);
@@ -109,10 +107,6 @@ int messageBox(const std::string& text, const std::string& caption, UINT style) 
     box.setWindowModality(Qt::NonModal);  // no owner: the program's window stays usable
     box.exec();
     return IDOK;
-}
-
-std::int64_t startProgram(const std::string& commandLine, bool wait) {
-    return platform::startProcess(commandLine.substr(0, 256), wait);
 }
 
 void drawPicture(HWND dialogHandle, int x, int y, int destWidth, int destHeight, const void* bits,

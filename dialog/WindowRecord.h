@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 
 class QAction;
 class QButtonGroup;
@@ -66,6 +67,8 @@ namespace dialog {
 
 // The record behind a live handle, or null for a handle that is gone.
 win::Window* liveWindow(HWND window);
+// Stands in for the message box while set (dialog/DialogReadBack.h).
+extern MessageBoxHook messageBoxHook;
 // Routes a message as the dialog procedure does.
 LRESULT route(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // The menu item with that id anywhere in the dialog's menus, or null.

@@ -6,7 +6,7 @@
 
 namespace win {
 
-HWND GetDlgItem(HWND dialog, int id) { return dialog::controlHandle(dialog, id); }
+HWND GetDlgItem(HWND dialog, int id) { return dialog::controlOf(dialog, id); }
 
 // Scroll bars are always controls here, and the toolkit redraws by itself.
 int SetScrollRange(HWND barHandle, int, int minPos, int maxPos, bool) {

@@ -1,7 +1,7 @@
 #pragma once
 // Stand-ins for the few window-system calls the programs make directly,
 // spelled as the platform spells them.
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 
 namespace win {
 

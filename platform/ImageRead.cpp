@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/Rgb555.h"
+#include "platform/ImageToPicture.h"
 
 namespace platform {
 
@@ -54,7 +54,7 @@ QImage readQuietly(QImageReader& reader, bool& noPixels) {
 
 }  // namespace
 
-bool readPictureFile(const std::string& path, ScreenPicture& picture, std::string& errorText) {
+bool readPictureFile(const std::string& path, tx::ScreenPicture& picture, std::string& errorText) {
     const QString name = QString::fromStdString(path);
     const QFileInfo info(name);
     if (!info.exists()) {
@@ -100,10 +100,10 @@ bool readPictureFile(const std::string& path, ScreenPicture& picture, std::strin
         painter.end();
         image = page;
     }
-    if (image.width() != PictureColumns || image.height() != PictureRows)
-        image = image.scaled(PictureColumns, PictureRows, Qt::IgnoreAspectRatio,
+    if (image.width() != tx::PictureColumns || image.height() != tx::PictureRows)
+        image = image.scaled(tx::PictureColumns, tx::PictureRows, Qt::IgnoreAspectRatio,
                              Qt::SmoothTransformation);
-    picture = ScreenPicture{};
+    picture = tx::ScreenPicture{};
     copyImageToPicture(image, 0, 0, picture);
     return true;
 }

@@ -2,7 +2,7 @@
 // Reading a picture file as a transmitter picture.
 #include <string>
 
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
@@ -11,6 +11,6 @@ namespace platform {
 // the file's top row becoming row 119. A picture with an alpha channel is
 // composed over white first. False with a one-line errorText when
 // the file is missing, unreadable or holds no pixels.
-bool readPictureFile(const std::string& path, ScreenPicture& picture, std::string& errorText);
+bool readPictureFile(const std::string& path, tx::ScreenPicture& picture, std::string& errorText);
 
 }  // namespace platform

@@ -39,7 +39,7 @@ std::int64_t startProcess(const std::string& commandLine, bool wait) {
     std::erase_if(running, [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; });
 
     std::vector<std::string> words;
-    std::stringstream split(commandLine);
+    std::stringstream split(commandLine.substr(0, 256));
     for (std::string word; split >> word;) words.push_back(word);
     if (words.empty()) return 0;
     std::vector<char*> argv;

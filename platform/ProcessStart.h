@@ -5,8 +5,9 @@
 
 namespace platform {
 
-// Starts the command line (split at blanks, no shell) and returns the
-// process id, or 0 when it could not be started. With wait set, waits for
+// Starts the command line (split at blanks, no shell; at most its first 256
+// characters count) and returns the process id, or 0 when it could not be
+// started. With wait set, waits for
 // the program to end.
 std::int64_t startProcess(const std::string& commandLine, bool wait);
 

@@ -4,8 +4,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "dialog/DialogLayer.h"
-#include "platform/Rgb555.h"
+#include "platform/ImageToPicture.h"
 
 namespace platform {
 
@@ -15,7 +14,7 @@ namespace {
 // keeping to it keeps the rectangle arithmetic in range.
 constexpr int FarthestCoordinate = 1 << 24;
 
-void grabRegion(const QRect& region, ScreenPicture& picture) {
+void grabRegion(const QRect& region, tx::ScreenPicture& picture) {
     if (qGuiApp == nullptr) return;
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect screenArea = screen->geometry();
@@ -35,14 +34,11 @@ void grabRegion(const QRect& region, ScreenPicture& picture) {
 
 }  // namespace
 
-ScreenPicture captureScreenRegion(win::HWND window, int regionX, int regionY) {
-    ScreenPicture picture;
+tx::ScreenPicture captureScreenRegion(int regionX, int regionY) {
+    tx::ScreenPicture picture;
     if (regionX > -FarthestCoordinate && regionX < FarthestCoordinate &&
         regionY > -FarthestCoordinate && regionY < FarthestCoordinate)
-        grabRegion(QRect(regionX, regionY, PictureColumns, PictureRows), picture);
-    if (window != nullptr)
-        dialog::drawPicture(window, 15, 15, PictureColumns, 95, picture.words.data(),
-                            PictureColumns, PictureRows, dialog::PixelFormat::Rgb555);
+        grabRegion(QRect(regionX, regionY, tx::PictureColumns, tx::PictureRows), picture);
     return picture;
 }
 

@@ -1,15 +1,12 @@
 #pragma once
 // The transmitter's screen grab.
-#include "dialog/WindowTypes.h"
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 
 namespace platform {
 
 // Grabs the 96 x 120 pixel region of the desktop whose top-left corner is
-// at (regionX, regionY) and paints it as the preview into the window's
-// client area at (15, 15), squeezed to 96 x 95 pixels (no preview when the
-// window is null). Parts of the region off every screen, and a grab that
-// fails, come out black.
-ScreenPicture captureScreenRegion(win::HWND window, int regionX, int regionY);
+// at (regionX, regionY). Parts of the region off every screen, and a grab
+// that fails, come out black.
+tx::ScreenPicture captureScreenRegion(int regionX, int regionY);
 
 }  // namespace platform

@@ -4,6 +4,19 @@
 
 #include "platform/WaveDevice.h"
 
+#include <atomic>
+
+namespace wavedev {
+namespace {
+std::atomic<SubstituteOpen> substituteOpen{nullptr};
+std::atomic<CallLog> callLog{nullptr};
+}  // namespace
+
+void setSubstituteOpen(SubstituteOpen open) { substituteOpen.store(open); }
+void setCallLog(CallLog log) { callLog.store(log); }
+
+}  // namespace wavedev
+
 namespace win {
 namespace {
 
@@ -14,7 +27,8 @@ DWORD lengthOf(const WAVEHDR* header) { return header != nullptr ? header->dwBuf
 
 MMRESULT logged(const char* name, MMRESULT result, const WAVEHDR* header = nullptr,
                 DWORD sampleRate = 0) {
-    wavedev::logCall(name, header, lengthOf(header), result, sampleRate);
+    if (wavedev::CallLog log = wavedev::callLog.load())
+        log(name, header, lengthOf(header), result, sampleRate);
     return result;
 }
 
@@ -43,12 +57,12 @@ MMRESULT openDevice(std::uintptr_t& handle, bool input, UINT deviceId,
     device->input = input;
     device->window = callbackType == CALLBACK_WINDOW ? reinterpret_cast<HWND>(callback) : nullptr;
     device->sampleRate = format->nSamplesPerSec;
-    device->backend = wavedev::scriptedBackendInUse() ? wavedev::Backend::Scripted
-                                                      : wavedev::Backend::PortAudio;
+    const wavedev::SubstituteOpen substitute = wavedev::substituteOpen.load();
+    device->backend = substitute != nullptr ? wavedev::Backend::Scripted
+                                            : wavedev::Backend::PortAudio;
     wavedev::startNotifier();
-    MMRESULT result = device->backend == wavedev::Backend::Scripted
-                          ? wavedev::scriptedOpen(*device, *format)
-                          : wavedev::portAudioOpen(*device, *format);
+    MMRESULT result = substitute != nullptr ? substitute(*device, *format)
+                                            : wavedev::portAudioOpen(*device, *format);
     if (result != MMSYSERR_NOERROR) return result;
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());

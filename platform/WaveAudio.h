@@ -1,7 +1,7 @@
 #pragma once
 // Wave-audio input and output with the platform's names, types and numbers,
 // over PortAudio on the default devices (or, for tests, a scripted backend:
-// platform/WaveScript.h).
+// tests/doubles/WaveScript.h).
 //
 // How it behaves, in short:
 // - Buffers are queued with waveInAddBuffer / waveOutWrite and come back in
@@ -9,8 +9,8 @@
 //   MM_WIM_DATA / MM_WOM_DONE (first parameter the handle, second the
 //   header). Open and close are reported as MM_WIM_OPEN / MM_WOM_OPEN and
 //   MM_WIM_CLOSE / MM_WOM_CLOSE. Every notification reaches the window in the
-//   order it happened, through the notifier (dialog::postMessage unless a
-//   test sets another).
+//   order it happened, through the notifier (the window system's post, see
+//   core/MessagePost.h, unless a test sets another).
 // - A queued buffer and its header belong to the device until the
 //   notification that returns it has been posted; the device writes
 //   dwBytesRecorded and dwFlags before posting. A buffer that is returned is
@@ -30,7 +30,7 @@
 // moves samples.
 #include <cstdint>
 
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 
 namespace win {
 
@@ -112,7 +112,8 @@ MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSiz
 MMRESULT waveOutClose(HWAVEOUT device);
 
 // Where notifications go: a function that is safe to call from any thread
-// and returns at once. Null restores the default, dialog::postMessage.
+// and returns at once. Null restores the default,
+// core::postWindowMessage.
 using WaveNotifier = void (*)(HWND, UINT, WPARAM, LPARAM);
 void setWaveNotifier(WaveNotifier notifier);
 

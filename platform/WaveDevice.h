@@ -81,16 +81,19 @@ void wakeNotifier();
 // Starts the notifier thread if it is not running yet (GUI side).
 void startNotifier();
 
-// The call log for tests (platform/WaveScript.h).
-void logCall(const char* name, const win::WAVEHDR* header, win::DWORD length,
-             win::MMRESULT result, win::DWORD sampleRate = 0);
+// Stand-ins that tests put in place (tests/doubles/WaveScript.h): an open
+// that replaces the real backends' for devices opened from then on, and a
+// log that sees every wave call. Null takes either away.
+using SubstituteOpen = win::MMRESULT (*)(Device& device, const win::WAVEFORMATEX& format);
+using CallLog = void (*)(const char* name, const win::WAVEHDR* header, win::DWORD length,
+                         win::MMRESULT result, win::DWORD sampleRate);
+void setSubstituteOpen(SubstituteOpen open);
+void setCallLog(CallLog log);
 
 // Backends: open fills in device.stream and the like, or returns an error
 // with nothing left open. close returns once the device thread no longer
 // runs for this device.
 win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format);
 void portAudioClose(Device& device);
-win::MMRESULT scriptedOpen(Device& device, const win::WAVEFORMATEX& format);
-bool scriptedBackendInUse();
 
 }  // namespace wavedev

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "dialog/DialogLayer.h"
+#include "core/MessagePost.h"
 #include "platform/WaveDevice.h"
 
 namespace wavedev {
@@ -123,7 +123,7 @@ void deliverPending() {
             --q.count;
         }
         win::WaveNotifier post = customNotifier.load();
-        if (post == nullptr) post = dialog::postMessage;
+        if (post == nullptr) post = core::postWindowMessage;
         post(notice.window, notice.message, notice.wParam, notice.lParam);
     }
 }

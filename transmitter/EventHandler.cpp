@@ -4,27 +4,29 @@
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterValues.h"
 
 using namespace win;
 using namespace transmitter_id;
+using namespace tx;
 
 namespace {
 
 void initialiseTransmitter(HWND window) {
     TransmitterSettings& s = transmitterSettings;
-    s.syncPulseLevel = 162;
+    s.syncPulseLevel = StartSyncPulseLevel;
     s.lineSync = 1;
     dialog::setCheck(window, LineSync, 0);
 
-    s.regionX = 200;
+    s.regionX = StartRegionX;
     HWND barX = GetDlgItem(window, ScrollX);
-    SetScrollRange(barX, SB_CTL, 1, 605, true);
+    SetScrollRange(barX, SB_CTL, RegionXMin, RegionXMax, true);
     SetScrollPos(barX, SB_CTL, s.regionX, true);
     dialog::setControlText(window, ValueX, dialog::numberText(s.regionX));
 
-    s.regionY = 200;
+    s.regionY = StartRegionY;
     HWND barY = GetDlgItem(window, ScrollY);
-    SetScrollRange(barY, SB_CTL, 1, 400, true);
+    SetScrollRange(barY, SB_CTL, RegionYMin, RegionYMax, true);
     SetScrollPos(barY, SB_CTL, s.regionY, true);
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
 
@@ -55,10 +57,10 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
     std::int32_t* value = id == ScrollX ? &s.regionX : id == ScrollY ? &s.regionY : nullptr;
     if (value != nullptr) {
         switch (LOWORD(wParam)) {
-            case SB_LINEUP: *value -= 1; break;
-            case SB_LINEDOWN: *value += 1; break;
-            case SB_PAGEUP: *value -= 10; break;
-            case SB_PAGEDOWN: *value += 10; break;
+            case SB_LINEUP: *value -= RegionLineStep; break;
+            case SB_LINEDOWN: *value += RegionLineStep; break;
+            case SB_PAGEUP: *value -= RegionPageStep; break;
+            case SB_PAGEDOWN: *value += RegionPageStep; break;
             case SB_THUMBTRACK: *value = HIWORD(wParam); break;
             default: break;
         }
@@ -71,7 +73,7 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
-    dialog::startProgram(platform::volumeControlCommand(), false);
+    platform::startProcess(platform::volumeControlCommand(), false);
     return 0;
 }
 

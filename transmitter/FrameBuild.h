@@ -5,4 +5,4 @@
 
 // Grabs the region at (regionX, regionY), paints the preview into the
 // transmitter's window and writes the frame's samples into the buffer.
-void buildFrame(FrameBuffer& buffer);
+void buildFrame(tx::FrameBuffer& buffer);

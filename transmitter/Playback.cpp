@@ -6,6 +6,7 @@
 #include "transmitter/Transmitter.h"
 
 using namespace win;
+using namespace tx;
 
 namespace {
 
@@ -23,8 +24,8 @@ bool playing = false;           // completions after the stop refill nothing
 void startSoundOutput(HWND window) {
     outputFormat.wFormatTag = WAVE_FORMAT_PCM;
     outputFormat.nChannels = 2;
-    outputFormat.nSamplesPerSec = 10000;
-    outputFormat.nAvgBytesPerSec = 10000 * 2 * 16 / 8;
+    outputFormat.nSamplesPerSec = SampleRate;
+    outputFormat.nAvgBytesPerSec = SampleRate * 2 * 16 / 8;
     outputFormat.nBlockAlign = 16 * 2 / 8;
     outputFormat.wBitsPerSample = 16;
     outputFormat.cbSize = 0;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace tx {
+
 namespace {
 
 // Degrees to radians, as the signal has always been made: a little off pi/180.
@@ -60,3 +62,5 @@ float synthesizeFrame(const ScreenPicture& picture, const TransmitterSettings& s
     }
     return phase;
 }
+
+}  // namespace tx

@@ -9,8 +9,10 @@
 #include <array>
 #include <cstdint>
 
-#include "transmitter/ScreenPicture.h"
+#include "core/ScreenPicture.h"
 #include "transmitter/TransmitterSettings.h"
+
+namespace tx {
 
 constexpr int SampleRate = 10000;
 constexpr int LinesPerFrame = 32;
@@ -48,3 +50,5 @@ double phaseStep(float level);
 // reached at the end of the frame.
 float synthesizeFrame(const ScreenPicture& picture, const TransmitterSettings& settings,
                       FrameBuffer& buffer);
+
+}  // namespace tx

@@ -1,11 +1,11 @@
 #pragma once
 // The transmitter program: its settings record, its window and its one
 // event handler.
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 #include "transmitter/TransmitterSettings.h"
 
 // The one settings record of the transmitter, alive for the whole run.
-extern TransmitterSettings transmitterSettings;
+extern tx::TransmitterSettings transmitterSettings;
 // The transmitter's window; the preview is painted into it and it receives
 // the sound device's notifications.
 extern win::HWND transmitterWindow;

@@ -13,6 +13,7 @@
 #include "viewer/Viewer.h"
 
 using namespace win;
+using namespace rx;
 
 namespace {
 

@@ -5,10 +5,12 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
 using namespace viewer_id;
+using namespace rx;
 
 namespace {
 
@@ -30,13 +32,8 @@ const char* const HelpText =
 const std::string AboutText = std::string("32 line, Orvane AM/FM mono viewer\r\nby Kelbrin\r\nVersion ") +
                               NBTV_VERSION;
 
-// The bars' own limits for the two settings whose processing needs them;
-// the other settings move past their bar's ends freely.
-constexpr int MinFrameSamples = 2400;
-constexpr int MinLineSamples = 100, MaxLineSamples = 180;
-
 void startVolumeControl() {
-    dialog::startProgram(platform::volumeControlCommand(), false);
+    platform::startProcess(platform::volumeControlCommand(), false);
 }
 
 void showFrameRate(HWND window) {
@@ -56,18 +53,22 @@ void changeSampleRate(HWND window, int newRate, int newFrameSamples) {
     dialog::showModal(window, viewerEvent, nullptr);
 }
 
+void changeSampleRate(HWND window, const RatePreset& preset) {
+    changeSampleRate(window, preset.sampleRate, preset.frameSamples);
+}
+
 }  // namespace
 
-void setBar(HWND window, int barId, int minPos, int maxPos, int position) {
+void setBar(HWND window, int barId, BarRange range, int position) {
     HWND bar = GetDlgItem(window, barId);
-    SetScrollRange(bar, SB_CTL, minPos, maxPos, true);
+    SetScrollRange(bar, SB_CTL, range.min, range.max, true);
     SetScrollPos(bar, SB_CTL, position, true);
 }
 
 void refreshReadouts(HWND window) {
     const ReceiverSettings& s = receiverSettings;
     showFrameRate(window);
-    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - 120));
+    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - NeutralLineSamples));
     dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
     dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
     dialog::setControlText(window, SyncLevelReadout, dialog::numberText(s.syncLevel));
@@ -83,8 +84,8 @@ LRESULT onSyncOn(HWND window, UINT, WPARAM, LPARAM) {
     s.syncOn = -s.syncOn;
     // The sync search takes one sample of every line.
     s.lineSamples += s.syncOn == -1 ? 1 : -1;
-    setBar(window, SlantBar, 100, 180, s.lineSamples);
-    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - 120));
+    setBar(window, SlantBar, LineSamplesRange, s.lineSamples);
+    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - NeutralLineSamples));
     return 0;
 }
 
@@ -94,39 +95,40 @@ LRESULT onAdjustInput(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT onLowPass800(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = 800;
+    receiverSettings.lowPassCutoff = LowPassCutoffs[0];
     return 0;
 }
 
 LRESULT onLowPass1200(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = 1200;
+    receiverSettings.lowPassCutoff = LowPassCutoffs[1];
     return 0;
 }
 
 LRESULT onLowPass1500(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = 1500;
+    receiverSettings.lowPassCutoff = LowPassCutoffs[2];
     return 0;
 }
 
-static void chooseDemodulator(HWND window, int mode, int contrast, int brightness, int polarity) {
+static void chooseDemodulator(HWND window, int mode) {
     ReceiverSettings& s = receiverSettings;
+    const DemodulatorLevels& levels = levelsOf(mode);
     s.demodMode = mode;
-    s.contrast = contrast;
-    setBar(window, ContrastBar, 0, 1024, s.contrast);
+    s.contrast = levels.contrast;
+    setBar(window, ContrastBar, ContrastRange, s.contrast);
     dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
-    s.brightness = brightness;
-    setBar(window, BrightnessBar, 0, 512, s.brightness);
+    s.brightness = levels.brightness;
+    setBar(window, BrightnessBar, BrightnessRange, s.brightness);
     dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
-    s.polarity = polarity;
+    s.polarity = levels.polarity;
 }
 
 LRESULT onAmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
-    chooseDemodulator(window, DemodAM, 7, 350, -1);
+    chooseDemodulator(window, DemodAM);
     return 0;
 }
 
 LRESULT onFmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
-    chooseDemodulator(window, DemodFM, 450, 277, 1);
+    chooseDemodulator(window, DemodFM);
     return 0;
 }
 
@@ -149,10 +151,10 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
     const int thumb = HIWORD(wParam);
 
     std::int32_t* setting = nullptr;
-    int pageStep = 10;
+    int pageStep = PageStep;
     switch (id) {
         case FrameRateBar: setting = &s.frameSamples; break;
-        case SlantBar: setting = &s.lineSamples; pageStep = 1; break;
+        case SlantBar: setting = &s.lineSamples; pageStep = SlantPageStep; break;
         case BrightnessBar: setting = &s.brightness; break;
         case ContrastBar: setting = &s.contrast; break;
         case SyncLevelBar: setting = &s.syncLevel; break;
@@ -160,15 +162,15 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     if (setting != nullptr) {
         switch (code) {
-            case SB_LINEUP: *setting -= 1; break;
-            case SB_LINEDOWN: *setting += 1; break;
+            case SB_LINEUP: *setting -= LineStep; break;
+            case SB_LINEDOWN: *setting += LineStep; break;
             case SB_PAGEUP: *setting -= pageStep; break;
             case SB_PAGEDOWN: *setting += pageStep; break;
             case SB_THUMBTRACK: *setting = thumb; break;
             default: break;
         }
-        if (id == FrameRateBar) s.frameSamples = std::max(s.frameSamples, MinFrameSamples);
-        if (id == SlantBar) s.lineSamples = std::clamp(s.lineSamples, MinLineSamples, MaxLineSamples);
+        if (id == FrameRateBar) s.frameSamples = std::max(s.frameSamples, FrameSamplesRange.min);
+        if (id == SlantBar) s.lineSamples = std::clamp(s.lineSamples, LineSamplesRange.min, LineSamplesRange.max);
         SetScrollPos(bar, SB_CTL, *setting, true);
     }
     refreshReadouts(window);
@@ -183,12 +185,12 @@ void menuCommand(HWND window, int id) {
         case MenuAbout:
             dialog::messageBox(AboutText, "Orvane Viewer", MB_OK | MB_ICONINFORMATION);
             break;
-        case MenuIncreaseRate: changeSampleRate(window, s.sampleRate + 200, 0); break;
-        case MenuDecreaseRate: changeSampleRate(window, s.sampleRate - 200, 0); break;
-        case MenuRate312: changeSampleRate(window, 12000, 3841); break;
-        case MenuRate260: changeSampleRate(window, 10000, 3841); break;
-        case MenuRate234: changeSampleRate(window, 9000, 3841); break;
-        case MenuRate208: changeSampleRate(window, 8000, 0); break;
+        case MenuIncreaseRate: changeSampleRate(window, s.sampleRate + SampleRateStep, 0); break;
+        case MenuDecreaseRate: changeSampleRate(window, s.sampleRate - SampleRateStep, 0); break;
+        case MenuRate312: changeSampleRate(window, Preset312); break;
+        case MenuRate260: changeSampleRate(window, Preset260); break;
+        case MenuRate234: changeSampleRate(window, Preset234); break;
+        case MenuRate208: changeSampleRate(window, Preset208); break;
         default: break;
     }
 }

@@ -13,6 +13,8 @@
 #pragma STDC FP_CONTRACT OFF
 #endif
 
+namespace rx {
+
 namespace {
 
 // The reference is at a quarter of the sample rate, so the mixer multiplies
@@ -255,3 +257,5 @@ void demodulate(const std::uint8_t* captureBuffer, const ReceiverSettings& setti
     }
     a.demodulatedSamples = n;
 }
+
+}  // namespace rx

@@ -9,6 +9,8 @@
 
 #include "viewer/ReceiverSettings.h"
 
+namespace rx {
+
 // The longest frame, and so the largest capture buffer the sound card fills.
 constexpr int MaxFrameSamples = 16800;
 // A capture buffer holds positions 0..16800: the longest frame plus one.
@@ -60,3 +62,5 @@ int usableFrameSamples(int frameSamples);
 // position above is 0.
 void demodulate(const std::uint8_t* captureBuffer, const ReceiverSettings& settings,
                 FrameArrays& arrays);
+
+}  // namespace rx

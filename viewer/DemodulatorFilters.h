@@ -5,6 +5,8 @@
 // terms at offset 0 and none at 23.
 #include <cstddef>
 
+namespace rx {
+
 struct FilterTerm {
     int offset;
     double coefficient;
@@ -46,3 +48,5 @@ constexpr FilterTerm LowPass1500[FilterTermCount] = {
 constexpr const FilterTerm* lowPassTerms(int cutoff) {
     return cutoff == 800 ? LowPass800 : cutoff == 1200 ? LowPass1200 : LowPass1500;
 }
+
+}  // namespace rx

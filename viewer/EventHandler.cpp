@@ -2,10 +2,12 @@
 // the window opens and after every sample-rate command.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
 using namespace viewer_id;
+using namespace rx;
 
 LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     capturePreamble();
@@ -29,26 +31,26 @@ void initialise(HWND window) {
     ReceiverSettings& s = receiverSettings;
     // A re-initialisation shows the filter and demodulator in force, so the
     // check marks never disagree with what the receiver does.
-    dialog::setCheck(window, LowPass800, s.lowPassCutoff == 800);
-    dialog::setCheck(window, LowPass1200, s.lowPassCutoff == 1200);
-    dialog::setCheck(window, LowPass1500, s.lowPassCutoff == 1500);
+    dialog::setCheck(window, LowPass800, s.lowPassCutoff == LowPassCutoffs[0]);
+    dialog::setCheck(window, LowPass1200, s.lowPassCutoff == LowPassCutoffs[1]);
+    dialog::setCheck(window, LowPass1500, s.lowPassCutoff == LowPassCutoffs[2]);
     dialog::setCheck(window, AmDemodulator, s.demodMode == DemodAM);
     dialog::setCheck(window, FmDemodulator, s.demodMode == DemodFM);
 
-    if (s.restarting == 0) s.frameSamples = 3841;
-    setBar(window, FrameRateBar, 2400, 16800, s.frameSamples);
+    if (s.restarting == 0) s.frameSamples = StartFrameSamples;
+    setBar(window, FrameRateBar, FrameSamplesRange, s.frameSamples);
 
-    if (s.restarting == 0) s.brightness = 277;
-    setBar(window, BrightnessBar, 0, 512, s.brightness);
+    if (s.restarting == 0) s.brightness = FmLevels.brightness;
+    setBar(window, BrightnessBar, BrightnessRange, s.brightness);
 
-    s.lineSamples = 120;
-    setBar(window, SlantBar, 100, 180, s.lineSamples);
+    s.lineSamples = NeutralLineSamples;
+    setBar(window, SlantBar, LineSamplesRange, s.lineSamples);
 
-    s.contrast = 450;
-    setBar(window, ContrastBar, 0, 1024, s.contrast);
+    s.contrast = FmLevels.contrast;
+    setBar(window, ContrastBar, ContrastRange, s.contrast);
 
-    s.syncLevel = 128;
-    setBar(window, SyncLevelBar, 0, 255, s.syncLevel);
+    s.syncLevel = StartSyncLevel;
+    setBar(window, SyncLevelBar, SyncLevelRange, s.syncLevel);
 
     refreshReadouts(window);
     dialog::setControlText(window, PictureLevelReadout, dialog::numberText(s.sampleRate));

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace rx {
+
 bool isSyncSample(float v, int syncLevel) {
     // 100 * v is exact in double, so this is the floor of the true product.
     return std::floor(100.0 * static_cast<double>(v)) >
@@ -17,3 +19,5 @@ void scanFrame(const float* videoSignal, const ReceiverSettings& settings, Pictu
         plotSample(bytes, k, r, v, local);
     });
 }
+
+}  // namespace rx

@@ -9,6 +9,8 @@
 #include "viewer/PictureStore.h"
 #include "viewer/ReceiverSettings.h"
 
+namespace rx {
+
 constexpr int LinesPerFrame = 32;
 
 // True when v is a sync sample at this sync level: floor(100 v) above
@@ -57,3 +59,5 @@ void forEachLineSample(const float* videoSignal, const ReceiverSettings& setting
 
 // Scans one frame into the picture: every line sample goes to plotSample.
 void scanFrame(const float* videoSignal, const ReceiverSettings& settings, PictureStore& store);
+
+}  // namespace rx

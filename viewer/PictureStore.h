@@ -11,6 +11,8 @@
 
 #include "viewer/ReceiverSettings.h"
 
+namespace rx {
+
 constexpr int PictureWidth = 96;
 constexpr int PictureRows = 601;
 constexpr int ShownRows = 120;
@@ -89,3 +91,5 @@ inline void plotSample(PictureStore& store, int k, int r, float v,
 // The spot reading of the signal shown after every frame:
 // floor(1000 * VideoSignal[1000]); a not-a-number stays one.
 double pictureLevel(const float* videoSignal);
+
+}  // namespace rx

@@ -3,6 +3,8 @@
 // signed 32-bit integer; two-way fields hold +1 or -1 and flip by negation.
 #include <cstdint>
 
+namespace rx {
+
 struct ReceiverSettings {
     std::int32_t sampleRate = 0;     // capture samples per second
     std::int32_t frameSamples = 0;   // samples per frame = capture buffer length
@@ -21,3 +23,5 @@ struct ReceiverSettings {
 
 constexpr std::int32_t DemodAM = 1;
 constexpr std::int32_t DemodFM = 2;
+
+}  // namespace rx

@@ -1,11 +1,11 @@
 #pragma once
 // The receiver program: its settings record, its window and its one event
 // handler, with the control handlers and commands that change the settings.
-#include "dialog/WindowTypes.h"
-#include "viewer/ReceiverSettings.h"
+#include "core/WindowTypes.h"
+#include "viewer/ReceiverValues.h"
 
 // The one settings record of the receiver, alive for the whole run.
-extern ReceiverSettings receiverSettings;
+extern rx::ReceiverSettings receiverSettings;
 // The receiver's main window.
 extern win::HWND viewerWindow;
 
@@ -54,7 +54,7 @@ void menuCommand(win::HWND window, int id);
 // Readouts 102, 1051, 1021, 1031 and 1061 from the settings.
 void refreshReadouts(win::HWND window);
 // Sets a bar's range and position from a setting.
-void setBar(win::HWND window, int barId, int minPos, int maxPos, int position);
+void setBar(win::HWND window, int barId, rx::BarRange range, int position);
 
 // Sound capture: the preamble run before every event, open, start, a
 // filled buffer, and stop.

@@ -7,6 +7,7 @@
 using namespace win;
 using dialog::ControlKind;
 using namespace viewer_id;
+using namespace rx;
 
 ReceiverSettings receiverSettings;
 HWND viewerWindow = nullptr;
@@ -129,15 +130,15 @@ HWND buildViewerWindow() {
 
 void setReceiverStartValues() {
     ReceiverSettings& s = receiverSettings;
-    s.sampleRate = 10000;
+    s.sampleRate = StartSampleRate;
     s.bufferTurn = 1;
-    s.frameSamples = 16800;
+    s.frameSamples = FrameSamplesRange.max;  // the capture buffers' prepared length
     s.polarity = 1;
     s.syncOn = -1;
     s.framePicture = 1;
     s.restarting = 0;
-    s.lowPassCutoff = 1500;
-    s.demodMode = DemodFM;
+    s.lowPassCutoff = StartLowPassCutoff;
+    s.demodMode = StartDemodMode;
 }
 
 int runViewer() {

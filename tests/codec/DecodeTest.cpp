@@ -12,6 +12,8 @@
 #include "tests/codec/DecodeTestSupport.h"
 #include "viewer/LineTiming.h"
 
+using namespace rx;
+
 using namespace decodetest;
 
 namespace {

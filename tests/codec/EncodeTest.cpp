@@ -14,6 +14,8 @@
 #include "codec/Codec.h"
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 int encode(std::vector<std::string> arguments) {

@@ -14,6 +14,8 @@
 
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 // The card: 32 stripes, 3 columns each, black at the left to white.

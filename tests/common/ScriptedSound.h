@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/WaveAudio.h"
-#include "platform/WaveScript.h"
+#include "tests/doubles/WaveScript.h"
 
 namespace wavescript {
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "dialog/WindowSystem.h"
 
 using namespace win;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "dialog/WindowSystem.h"
 #include "tests/common/ModalRun.h"
 

@@ -7,6 +7,8 @@
 
 #include "platform/ImageRead.h"
 
+using namespace tx;
+
 namespace {
 
 std::string saved(const QTemporaryDir& dir, const char* name, const QImage& image) {

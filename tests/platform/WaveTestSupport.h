@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/WaveAudio.h"
-#include "platform/WaveScript.h"
+#include "tests/doubles/WaveScript.h"
 
 namespace wavetest {
 

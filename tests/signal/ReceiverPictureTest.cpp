@@ -7,6 +7,8 @@
 #include "tests/signal/ReceiverSignalHelpers.h"
 #include "viewer/PictureStore.h"
 
+using namespace rx;
+
 namespace {
 
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();

@@ -12,6 +12,8 @@
 #include "viewer/Demodulator.h"
 #include "viewer/DemodulatorFilters.h"
 
+using namespace rx;
+
 inline ReceiverSettings startSettings() {
     ReceiverSettings s;
     s.sampleRate = 10000;

@@ -6,6 +6,8 @@
 #include "tests/signal/ReceiverSignalHelpers.h"
 #include "viewer/LineTiming.h"
 
+using namespace rx;
+
 namespace {
 
 // Every value tells its position: -p / 1e5 in the frame, with the

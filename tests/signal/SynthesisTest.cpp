@@ -8,6 +8,8 @@
 
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 TransmitterSettings sending(bool lineSync, int pulseLevel = 162) {

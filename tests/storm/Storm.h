@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "dialog/WindowTypes.h"
+#include "core/WindowTypes.h"
 
 namespace storm {
 

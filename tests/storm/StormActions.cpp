@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "dialog/WindowSystem.h"
-#include "platform/WaveScript.h"
+#include "tests/doubles/WaveScript.h"
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
 #include "viewer/Viewer.h"
+
+using namespace rx;
+using namespace tx;
 
 namespace storm {
 

@@ -6,10 +6,14 @@
 #include <cmath>
 
 #include "dialog/DialogLayer.h"
-#include "platform/WaveScript.h"
+#include "dialog/DialogReadBack.h"
+#include "tests/doubles/WaveScript.h"
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
 #include "viewer/Viewer.h"
+
+using namespace rx;
+using namespace tx;
 
 namespace storm {
 

@@ -4,11 +4,15 @@
 #include <cstdlib>
 
 #include "dialog/DialogLayer.h"
-#include "platform/WaveScript.h"
+#include "dialog/DialogReadBack.h"
+#include "tests/doubles/WaveScript.h"
 #include "tests/common/ModalRun.h"
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
 #include "viewer/Viewer.h"
+
+using namespace rx;
+using namespace tx;
 
 namespace storm {
 

@@ -10,10 +10,13 @@
 #include <memory>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "transmitter/Synthesis.h"
 #include "transmitter/Transmitter.h"
+
+using namespace tx;
 
 using namespace win;
 using namespace transmitter_id;

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "dialog/WindowSystem.h"
 #include "tests/common/ModalRun.h"
 #include "transmitter/Transmitter.h"
+
+using namespace tx;
 
 using namespace win;
 using namespace transmitter_id;

@@ -12,11 +12,14 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "tests/common/ScriptedSound.h"
 #include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
 #include "viewer/PictureStore.h"
 #include "viewer/Viewer.h"
+
+using namespace rx;
 
 // Unsigned 8-bit samples of a sine tone, 128 being zero.
 inline std::vector<std::uint8_t> tone(double hz, int rate, int count, double amplitude = 100) {

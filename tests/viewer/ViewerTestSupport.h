@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "viewer/Viewer.h"
+
+using namespace rx;
 
 struct ShownBox {
     std::string text;

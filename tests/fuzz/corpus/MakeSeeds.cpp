@@ -19,6 +19,8 @@
 
 #include "transmitter/Synthesis.h"
 
+using namespace tx;
+
 namespace {
 
 using Bytes = std::string;

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "dialog/DialogLayer.h"
+#include "core/NumberText.h"
 
-namespace dialog {
+namespace core {
 
 std::string numberText(double value) {
     if (std::isnan(value)) return "0";
@@ -80,4 +80,4 @@ std::string numberText(double value) {
     return text;
 }
 
-}  // namespace dialog
+}  // namespace core

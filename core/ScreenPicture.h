@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+namespace tx {
+
 constexpr int PictureColumns = 96;
 constexpr int PictureRows = 120;
 constexpr int PictureWords = PictureColumns * PictureRows;
@@ -23,3 +25,5 @@ inline std::uint16_t pictureWord(const ScreenPicture& picture, int row, int colu
 inline void setPictureWord(ScreenPicture& picture, int row, int column, std::uint16_t word) {
     picture.words[static_cast<std::size_t>(row * PictureColumns + column)] = word;
 }
+
+}  // namespace tx

@@ -1,6 +1,6 @@
 // The scripted backend and the call log. The script's state is guarded by
 // the state mutex, like the devices; the log has a mutex of its own.
-#include "platform/WaveScript.h"
+#include "tests/doubles/WaveScript.h"
 
 #include <algorithm>
 #include <atomic>
@@ -18,11 +18,9 @@ struct DeviceScript {
 };
 
 struct Script {
-    std::atomic<bool> inUse{false};
     DeviceScript input, output;
     std::vector<std::uint8_t> played;
 
-    std::atomic<bool> logging{false};
     std::mutex logMutex;
     std::vector<wavescript::WaveCall> calls;
 };
@@ -64,10 +62,6 @@ bool play(std::size_t byteCount, bool wholeHeadBuffer) {
     return true;
 }
 
-}  // namespace
-
-bool scriptedBackendInUse() { return script().inUse.load(); }
-
 win::MMRESULT scriptedOpen(Device& device, const win::WAVEFORMATEX& format) {
     std::lock_guard<std::mutex> lock(stateMutex());
     const DeviceScript& d = device.input ? script().input : script().output;
@@ -77,14 +71,14 @@ win::MMRESULT scriptedOpen(Device& device, const win::WAVEFORMATEX& format) {
     return win::MMSYSERR_NOERROR;
 }
 
-void logCall(const char* name, const win::WAVEHDR* header, win::DWORD length,
-             win::MMRESULT result, win::DWORD sampleRate) {
+void recordCall(const char* name, const win::WAVEHDR* header, win::DWORD length,
+                win::MMRESULT result, win::DWORD sampleRate) {
     Script& s = script();
-    if (!s.logging.load()) return;
     std::lock_guard<std::mutex> lock(s.logMutex);
     s.calls.push_back({name, header, length, result, sampleRate});
 }
 
+}  // namespace
 }  // namespace wavedev
 
 namespace wavescript {
@@ -95,7 +89,7 @@ void useScriptedBackend(bool on) {
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());
         wavedev::forgetDevices(wavedev::Backend::Scripted);
-        script().inUse.store(on);
+        wavedev::setSubstituteOpen(on ? wavedev::scriptedOpen : nullptr);
         script().input = {};
         script().output = {};
         script().played.clear();
@@ -163,7 +157,7 @@ bool inputRecording() {
     return device != nullptr && device->started;
 }
 
-void logCalls(bool on) { script().logging.store(on); }
+void logCalls(bool on) { wavedev::setCallLog(on ? wavedev::recordCall : nullptr); }
 
 std::vector<WaveCall> calls() {
     std::lock_guard<std::mutex> lock(script().logMutex);
