@@ -1,6 +1,7 @@
 #include "codec/SoundInput.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include <unistd.h>
@@ -73,12 +74,16 @@ long long SoundInput::readFrames(short* into, long long frames, std::string& err
 }
 
 std::vector<double> SoundInput::channelEnergies(double seconds, std::string& errorText) {
-    const long long frames = std::max(2LL, std::llround(seconds * info_.samplerate));
+    // At most a few megabytes, whatever the rate and channels claim.
+    constexpr long long MostSamples = 1LL << 22;
+    const long long frames = std::clamp(std::llround(seconds * info_.samplerate), 2LL, MostSamples / info_.channels);
     std::vector<short> start(static_cast<std::size_t>(frames) * static_cast<std::size_t>(info_.channels));
     const long long got = readFrames(start.data(), frames, errorText);
     if (got < 0) return {};
     start.resize(static_cast<std::size_t>(got) * static_cast<std::size_t>(info_.channels));
-    std::vector<double> energies = bandEnergies(start.data(), static_cast<std::size_t>(got), info_.channels, info_.samplerate);
+    // The spectrum of a power-of-two length is quick to make for any file.
+    const std::size_t length = got < 2 ? static_cast<std::size_t>(got) : std::bit_floor(static_cast<std::size_t>(got));
+    std::vector<double> energies = bandEnergies(start.data(), length, info_.channels, info_.samplerate);
     kept_ = std::move(start);
     keptUsed_ = 0;
     return energies;
