@@ -17,8 +17,10 @@
 #include "codec/SoundInput.h"
 #include "core/NumberText.h"
 #include "platform/ImageWrite.h"
+#include "viewer/AutoFraming.h"
 #include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
+#include "viewer/PictureAverage.h"
 #include "viewer/PictureStore.h"
 
 using namespace rx;
@@ -170,35 +172,68 @@ int decode(const codec::DecodeOptions& o) {
     std::vector<std::uint8_t> grey(std::size_t{PictureWidth} * ShownRows);
 
     long long frames = 0, leftover = 0;
-    while (o.frames == 0 || frames < o.frames) {
-        const long long got = input.read(capture.data(), n, error);
-        if (got < 0) return codec::fail(error);
-        if (got < n) {
-            leftover = got;
-            break;
-        }
-        demodulate(capture.data(), settings, arrays);
-        scanFrame(arrays.videoSignal.data(), settings, store);
-        ++frames;
+    // --auto: frames cut where the framing tracker finds them, as the
+    // viewer does with "Automatic framing", from the file read in pieces of
+    // one frame as its capture buffers would deliver them.
+    rx::AutoFraming framing(rate);
+    rx::PictureAverage average(std::max(o.average, 1));
+    std::vector<std::uint8_t> piece(o.autoFraming ? capture.size() : 0);
+    const PictureStore* shown = &store;
 
-        if (signalDump && !writeSignal(*signalDump, arrays.videoSignal))
-            return codec::fail(signalDump->errorText());
-        if (storeDump && !storeDump->write(store.bytes.data(), store.bytes.size()))
-            return codec::fail(storeDump->errorText());
+    // Everything asked for about the frame just scanned.
+    auto frameDone = [&]() {
+        if (signalDump && !writeSignal(*signalDump, arrays.videoSignal)) {
+            error = signalDump->errorText();
+            return false;
+        }
+        if (storeDump && !storeDump->write(store.bytes.data(), store.bytes.size())) {
+            error = storeDump->errorText();
+            return false;
+        }
         if (!o.pngDir.empty()) {
             const std::string path = frameFileName(o.pngDir, frames);
             framePngs.push_back(std::make_unique<OutputFile>(path));
-            if (!writePicture(*framePngs.back(), path, store, grey, error)) return codec::fail(error);
+            if (!writePicture(*framePngs.back(), path, *shown, grey, error)) return false;
         }
         if (o.levels) {
             std::fputs(core::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
             std::fputc('\n', stdout);
         }
+        return true;
+    };
+
+    while (o.frames == 0 || frames < o.frames) {
+        const long long got = input.read(o.autoFraming ? piece.data() : capture.data(), n, error);
+        if (got < 0) return codec::fail(error);
+        if (got < n) {
+            leftover = got;
+            break;
+        }
+        if (!o.autoFraming) {
+            demodulate(capture.data(), settings, arrays);
+            scanFrame(arrays.videoSignal.data(), settings, store);
+            ++frames;
+            if (!frameDone()) return codec::fail(error);
+            continue;
+        }
+        framing.feed(piece.data(), static_cast<std::size_t>(n));
+        while ((o.frames == 0 || frames < o.frames) && framing.nextFrame(settings, capture.data(), capture.size())) {
+            demodulate(capture.data(), settings, arrays);
+            scanFrame(arrays.videoSignal.data(), settings, store);
+            // Averaged only while the tracker holds the frame.
+            const bool averaging = o.average > 1 && framing.tracker().locked();
+            if (!averaging) average.clear();
+            shown = averaging ? &average.add(store) : &store;
+            ++frames;
+            if (!frameDone()) return codec::fail(error);
+        }
     }
+    if (frames == 0 && o.autoFraming)
+        return codec::fail(inputName + " is too short for automatic framing to cut a frame of " + std::to_string(n));
     if (frames == 0)
         return codec::fail(inputName + " holds " + std::to_string(leftover) +
                            " samples, fewer than one frame of " + std::to_string(n));
-    if (png && !writePicture(*png, o.png, store, grey, error)) return codec::fail(error);
+    if (png && !writePicture(*png, o.png, *shown, grey, error)) return codec::fail(error);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return codec::fail("cannot write standard output");
     for (OutputFile* file : {png.get(), signalDump.get(), storeDump.get()})
         if (file != nullptr && !file->commit()) return codec::fail(file->errorText());

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "viewer/CalibratedLevels.h"
 #include "viewer/Demodulator.h"
 #include "viewer/ReceiverValues.h"
 
@@ -60,11 +61,25 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     addPath(app, "--dump-signal", o.dumpSignal, "per frame, all 60001 signal values, float32 little-endian");
     addPath(app, "--dump-store", o.dumpStore, "per frame, the whole 601 x 288 byte picture store");
     app.add_flag("--levels", o.levels, "per frame, the picture level as the viewer shows it")->disable_flag_override();
+    app.add_flag("--auto", o.autoFraming,
+                 "frames where the signal's frame breaks are (the viewer's\n"
+                 "\"Automatic framing\"), levels from the detector's response\n"
+                 "unless --brightness or --contrast is given")
+        ->disable_flag_override();
+    long long average = 0;
+    addInteger(app, "--average", 1, 64, average,
+               "with --auto, show the average of the last N framed\n"
+               "pictures while the frames are held, 1..64 (4: the\n"
+               "viewer's \"Noise reduction\")");
 
     const ParseResult result = parseCommandLine(app, "decode", argc, argv);
     if (result != ParseResult::Run) return result;
     if (filter != LowPassCutoffs[0] && filter != LowPassCutoffs[1] && filter != LowPassCutoffs[2]) {
         usageError("decode: --filter takes " + filters + ", not '" + std::to_string(filter) + "'");
+        return ParseResult::Error;
+    }
+    if (average != 0 && !o.autoFraming) {
+        usageError("decode: --average needs --auto");
         return ParseResult::Error;
     }
     if (o.noResample && app.count("--rate") > 0) {
@@ -97,6 +112,7 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     o.frames = frames;
     o.rate = static_cast<int>(rate);
     o.channel = static_cast<int>(channel);
+    o.average = static_cast<int>(average);
     return ParseResult::Run;
 }
 
@@ -115,6 +131,11 @@ ReceiverSettings decodeSettings(const DecodeOptions& o, int sampleRate) {
     s.lowPassCutoff = o.filter;
     s.demodMode = o.am ? DemodAM : DemodFM;
     s.bufferTurn = 1;
+    if (o.autoFraming) {
+        const rx::Levels calibrated = rx::calibratedLevels(s);
+        if (o.brightness < 0) s.brightness = calibrated.brightness;
+        if (o.contrast < 0) s.contrast = calibrated.contrast;
+    }
     return s;
 }
 

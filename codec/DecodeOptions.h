@@ -27,6 +27,8 @@ struct DecodeOptions {
     std::string dumpSignal;
     std::string dumpStore;
     bool levels = false;
+    bool autoFraming = false;  // --auto: framing found in the signal, calibrated levels
+    int average = 0;           // --average K: the last K framed pictures (with --auto)
 };
 
 // The decoding rates: the viewer's presets and every rate its steps reach

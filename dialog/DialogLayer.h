@@ -61,6 +61,10 @@ void postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 enum class PixelFormat { Bgr24, Rgb555 };
 void drawPicture(HWND dialog, int x, int y, int destWidth, int destHeight, const void* bits,
                  int srcWidth, int srcHeight, PixelFormat format);
+// A short note written centred over the picture drawn at (x, y), in white,
+// wrapped to the picture's width; it stays until replaced, and an empty
+// text takes it away.
+void setPictureNote(HWND dialog, int x, int y, const std::string& text);
 
 // Whether the handle still stands for a window.
 bool windowExists(HWND window);

@@ -35,6 +35,13 @@ bool pictureAt(HWND dialogHandle, int x, int y, int& width, int& height, std::ui
     return true;
 }
 
+std::string pictureNote(HWND dialogHandle, int x, int y) {
+    Window* dialog = liveWindow(dialogHandle);
+    if (dialog == nullptr) return {};
+    const auto note = dialog->notes.find({x, y});
+    return note == dialog->notes.end() ? std::string() : note->second.toStdString();
+}
+
 std::string controlText(HWND dialog, int id) {
     Window* control = controlOf(dialog, id);
     if (control == nullptr || control->widget == nullptr) return {};

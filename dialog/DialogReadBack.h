@@ -34,6 +34,8 @@ void processPendingEvents();
 // empty when nothing was drawn there.
 bool pictureAt(HWND dialog, int x, int y, int& width, int& height, std::uint32_t* pixels,
                int capacity);
+// The note over the picture at (x, y), or "" when there is none.
+std::string pictureNote(HWND dialog, int x, int y);
 // Top-level geometry in screen pixels, for tests.
 void windowGeometry(HWND dialog, int& x, int& y, int& width, int& height);
 

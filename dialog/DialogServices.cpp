@@ -140,5 +140,17 @@ void drawPicture(HWND dialogHandle, int x, int y, int destWidth, int destHeight,
     dialog->overlay->update(QRect(x, y, destWidth, destHeight));
 }
 
-}  // namespace dialog
+void setPictureNote(HWND dialogHandle, int x, int y, const std::string& text) {
+    Window* dialog = liveWindow(dialogHandle);
+    if (dialog == nullptr || dialog->overlay == nullptr) return;
+    const QString note = fromText(text);
+    const auto old = dialog->notes.find({x, y});
+    if (old == dialog->notes.end() ? note.isEmpty() : old->second == note) return;
+    if (note.isEmpty()) dialog->notes.erase(old);
+    else dialog->notes[{x, y}] = note;
+    const auto picture = dialog->pictures.find({x, y});
+    if (picture != dialog->pictures.end())
+        dialog->overlay->update(QRect(QPoint(x, y), picture->second.size()));
+}
 
+}  // namespace dialog

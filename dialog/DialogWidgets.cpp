@@ -30,8 +30,14 @@ PictureOverlay::PictureOverlay(QWidget* parent, Window* r) : QWidget(parent), re
 
 void PictureOverlay::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (const auto& [position, image] : record_->pictures)
+    for (const auto& [position, image] : record_->pictures) {
         painter.drawImage(QPoint(position.first, position.second), image);
+        const auto note = record_->notes.find(position);
+        if (note == record_->notes.end()) continue;
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(QPoint(position.first, position.second), image.size()),
+                         Qt::AlignCenter | Qt::TextWordWrap, note->second);
+    }
 }
 
 namespace {

@@ -59,6 +59,7 @@ struct Window {
     LRESULT* resultAddress = nullptr;
     std::vector<QEventLoop*> loops;  // modal loops running for this dialog
     std::map<std::pair<int, int>, QImage> pictures;  // keyed by client position
+    std::map<std::pair<int, int>, QString> notes;    // written over the picture there
 };
 
 }  // namespace win

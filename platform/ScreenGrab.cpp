@@ -14,8 +14,10 @@ namespace {
 // keeping to it keeps the rectangle arithmetic in range.
 constexpr int FarthestCoordinate = 1 << 24;
 
-void grabRegion(const QRect& region, tx::ScreenPicture& picture) {
-    if (qGuiApp == nullptr) return;
+// False when a screen under the region gave no picture.
+bool grabRegion(const QRect& region, tx::ScreenPicture& picture) {
+    if (qGuiApp == nullptr) return false;
+    bool grabbed = true;
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect screenArea = screen->geometry();
         const QRect part = region & screenArea;
@@ -24,21 +26,30 @@ void grabRegion(const QRect& region, tx::ScreenPicture& picture) {
         const QRect local = part.translated(-screenArea.topLeft());
         QImage image =
             screen->grabWindow(0, local.x(), local.y(), local.width(), local.height()).toImage();
-        if (image.isNull()) continue;
+        if (image.isNull()) {
+            grabbed = false;
+            continue;
+        }
         // On a scaled screen the grab comes in device pixels.
         if (image.size() != part.size())
             image = image.scaled(part.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
         copyImageToPicture(image, part.x() - region.x(), part.y() - region.y(), picture);
     }
+    return grabbed;
 }
 
 }  // namespace
 
-tx::ScreenPicture captureScreenRegion(int regionX, int regionY) {
-    tx::ScreenPicture picture;
+bool grabDesktopRegion(int regionX, int regionY, tx::ScreenPicture& picture) {
     if (regionX > -FarthestCoordinate && regionX < FarthestCoordinate &&
         regionY > -FarthestCoordinate && regionY < FarthestCoordinate)
-        grabRegion(QRect(regionX, regionY, tx::PictureColumns, tx::PictureRows), picture);
+        return grabRegion(QRect(regionX, regionY, tx::PictureColumns, tx::PictureRows), picture);
+    return qGuiApp != nullptr;  // off every screen: black, as the display gives it
+}
+
+tx::ScreenPicture captureScreenRegion(int regionX, int regionY) {
+    tx::ScreenPicture picture;
+    grabDesktopRegion(regionX, regionY, picture);
     return picture;
 }
 

@@ -8,5 +8,8 @@ namespace platform {
 // at (regionX, regionY). Parts of the region off every screen, and a grab
 // that fails, come out black.
 tx::ScreenPicture captureScreenRegion(int regionX, int regionY);
+// The same grab into the given picture: false when a screen under the
+// region gave no picture (that part stays as it was).
+bool grabDesktopRegion(int regionX, int regionY, tx::ScreenPicture& picture);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "platform/ScreenCapture.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterValues.h"
 
@@ -41,6 +42,7 @@ LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         case MM_WOM_DONE: soundBufferDone(); break;
         case WM_DESTROY:
             stopSoundOutput();
+            platform::stopScreenCapture();
             PostQuitMessage(0);
             break;
         case WM_HSCROLL:

@@ -1,6 +1,8 @@
 #include "transmitter/FrameBuild.h"
 
-#include "platform/ScreenGrab.h"
+#include <string>
+
+#include "platform/ScreenCapture.h"
 #include "transmitter/Preview.h"
 #include "transmitter/Transmitter.h"
 
@@ -9,9 +11,27 @@ using namespace tx;
 TransmitterSettings transmitterSettings;
 win::HWND transmitterWindow = nullptr;
 
+namespace {
+
+// What the preview says over the picture when it does not show the screen
+// or the sound does not go out: a black picture sent as if all were well
+// would hide the fault.
+std::string previewNote(platform::ScreenAccess access) {
+    std::string note;
+    if (access == platform::ScreenAccess::None) note = "No screen access";
+    if (access == platform::ScreenAccess::Asking) note = "Waiting for screen access";
+    if (!soundOutputOpen()) note += (note.empty() ? "" : "\n") + std::string("No sound output");
+    return note;
+}
+
+}  // namespace
+
 void buildFrame(FrameBuffer& buffer) {
-    const ScreenPicture picture =
-        platform::captureScreenRegion(transmitterSettings.regionX, transmitterSettings.regionY);
+    // Without access to the screen the frame is built from black.
+    ScreenPicture picture;
+    const platform::ScreenAccess access =
+        platform::grabScreenRegion(transmitterSettings.regionX, transmitterSettings.regionY, picture);
     showPreview(transmitterWindow, picture);
+    showPreviewNote(transmitterWindow, previewNote(access));
     synthesizeFrame(picture, transmitterSettings, buffer);
 }

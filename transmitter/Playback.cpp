@@ -18,6 +18,7 @@ FrameBuffer frameBuffers[2]{};  // made once, zero-filled, alive for the run
 WAVEHDR frameHeaders[2]{};
 int nextBuffer = 0;             // which buffer the next completion refills
 bool playing = false;           // completions after the stop refill nothing
+bool outputOpen = false;        // the device took the format
 
 }  // namespace
 
@@ -29,8 +30,9 @@ void startSoundOutput(HWND window) {
     outputFormat.nBlockAlign = 16 * 2 / 8;
     outputFormat.wBitsPerSample = 16;
     outputFormat.cbSize = 0;
-    waveOutOpen(&outputDevice, WAVE_MAPPER, &outputFormat, reinterpret_cast<std::uintptr_t>(window),
-                0, CALLBACK_WINDOW);
+    outputOpen = waveOutOpen(&outputDevice, WAVE_MAPPER, &outputFormat,
+                             reinterpret_cast<std::uintptr_t>(window), 0,
+                             CALLBACK_WINDOW) == MMSYSERR_NOERROR;
 
     // Two grabs in immediate succession, so both normally hold one picture.
     buildFrame(frameBuffers[0]);
@@ -47,6 +49,8 @@ void startSoundOutput(HWND window) {
     waveOutWrite(outputDevice, &frameHeaders[0], HeaderSize);
     waveOutWrite(outputDevice, &frameHeaders[1], HeaderSize);
 }
+
+bool soundOutputOpen() { return outputOpen; }
 
 void soundBufferDone() {
     if (!playing) return;

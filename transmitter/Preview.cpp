@@ -12,3 +12,8 @@ void showPreview(win::HWND window, const tx::ScreenPicture& picture) {
                         picture.words.data(), tx::PictureColumns, tx::PictureRows,
                         dialog::PixelFormat::Rgb555);
 }
+
+void showPreviewNote(win::HWND window, const std::string& note) {
+    if (window == nullptr) return;
+    dialog::setPictureNote(window, PreviewLeft, PreviewTop, note);
+}

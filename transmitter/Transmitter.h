@@ -36,3 +36,5 @@ win::LRESULT onLineSync(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
 void startSoundOutput(win::HWND window);
 void soundBufferDone();
 void stopSoundOutput();
+// Whether the sound device opened at the start; the preview says when not.
+bool soundOutputOpen();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/WaveAudio.h"
+#include "viewer/AutoPicture.h"
 #include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
 #include "viewer/PictureDisplay.h"
@@ -96,9 +97,14 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     s.bufferTurn = header == &captureHeaders[0] ? 1 : -1;
     const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
     if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
-    demodulate(buffer, s, frameArrays);
-    scanFrame(frameArrays.videoSignal.data(), s, *pictureStore);
-    showPicture(window, *pictureStore, frameArrays.videoSignal.data());
+    if (autoFramingOn()) {
+        autoFramingBuffer(window, buffer, static_cast<int>(header->dwBytesRecorded), *pictureStore,
+                          frameArrays);
+    } else {
+        demodulate(buffer, s, frameArrays);
+        scanFrame(frameArrays.videoSignal.data(), s, *pictureStore);
+        showPicture(window, *pictureStore, frameArrays.videoSignal.data());
+    }
 
     header->dwBufferLength = headerLength;
     waveInAddBuffer(inputDevice, header, HeaderSize);

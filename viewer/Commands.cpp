@@ -6,6 +6,7 @@
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
 #include "viewer/ReceiverValues.h"
+#include "viewer/AutoPicture.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -134,6 +135,7 @@ LRESULT onFmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
 
 LRESULT onFramePicture(HWND window, UINT, WPARAM, LPARAM) {
     ReceiverSettings& s = receiverSettings;
+    autoFramingOverridden(window);
     s.framePicture = -s.framePicture;
     // Pressed once, every frame is one line short and the picture walks
     // sideways a line per frame; pressed again, the line is given back.
@@ -161,6 +163,7 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
         default: break;
     }
     if (setting != nullptr) {
+        const std::int32_t before = *setting;
         switch (code) {
             case SB_LINEUP: *setting -= LineStep; break;
             case SB_LINEDOWN: *setting += LineStep; break;
@@ -172,6 +175,8 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
         if (id == FrameRateBar) s.frameSamples = std::max(s.frameSamples, FrameSamplesRange.min);
         if (id == SlantBar) s.lineSamples = std::clamp(s.lineSamples, LineSamplesRange.min, LineSamplesRange.max);
         SetScrollPos(bar, SB_CTL, *setting, true);
+        // Frame timing set by hand takes over from automatic framing.
+        if ((id == FrameRateBar || id == SlantBar) && *setting != before) autoFramingOverridden(window);
     }
     refreshReadouts(window);
 }
@@ -191,6 +196,6 @@ void menuCommand(HWND window, int id) {
         case MenuRate260: changeSampleRate(window, Preset260); break;
         case MenuRate234: changeSampleRate(window, Preset234); break;
         case MenuRate208: changeSampleRate(window, Preset208); break;
-        default: break;
+        default: autoPictureCommand(window, id); break;
     }
 }

@@ -2,6 +2,7 @@
 // program's start.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "viewer/AutoPicture.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -64,6 +65,7 @@ void addMenus(HWND w) {
     dialog::addMenuItem(rate, "2.34 frames/sec", MenuRate234, -1, nullptr);
     dialog::addMenuItem(rate, "-", 0, -1, nullptr);
     dialog::addMenuItem(rate, "2.08 frames/sec", MenuRate208, -1, nullptr);
+    addAutoPictureItems(rate);
     dialog::addMenuItem(bar, "Sample &rate", 0, -1, nullptr, true, rate);
 
     dialog::HMENU help = dialog::newMenu(false);

@@ -97,6 +97,9 @@ h_start_x() {
         H_XVFB_PID=$pid
         export DISPLAY=":$n"
         export QT_QPA_PLATFORM=xcb
+        # An X11 session, whatever desktop runs the script.
+        unset WAYLAND_DISPLAY
+        export XDG_SESSION_TYPE=x11
         return 0
       fi
       sleep 0.1
@@ -166,6 +169,16 @@ h_show_card() {
     wait "$H_CARD_PID" 2>/dev/null
     h_untrack "$H_CARD_PID"
   fi
+  h_make_card "$variant"
+  display -geometry "+$CARD_X+$CARD_Y" -title nbtv-card "$work/card-$variant.pgm" >/dev/null 2>&1 &
+  H_CARD_PID=$!
+  h_track "$H_CARD_PID"
+  sleep 1
+}
+
+# h_make_card [mirrored]: writes the test card as work/card-VARIANT.pgm.
+h_make_card() {
+  local variant=${1:-plain}
   python3 - "$work/card-$variant.pgm" "$variant" <<'PY'
 import sys
 w, h = 96, 120
@@ -186,10 +199,6 @@ if sys.argv[2] == "mirrored":
 with open(sys.argv[1], "wb") as f:
     f.write(b"P5\n%d %d\n255\n" % (w, h) + b"".join(rows))
 PY
-  display -geometry "+$CARD_X+$CARD_Y" -title nbtv-card "$work/card-$variant.pgm" >/dev/null 2>&1 &
-  H_CARD_PID=$!
-  h_track "$H_CARD_PID"
-  sleep 1
 }
 
 # h_start PROGRAM [LOGNAME]: starts viewer or transmitter from the build
@@ -327,3 +336,46 @@ h_streams() {
 
 # h_rss PID: resident memory in kB.
 h_rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
+
+# --- A desktop portal without a compositor ----------------------------------
+
+# h_start_portal_desktop: a private session bus and a private PipeWire
+# daemon with WirePlumber (which links the video streams), in the private
+# XDG_RUNTIME_DIR of the sound server.
+h_start_portal_desktop() {
+  [ "${H_PULSE_ENV:-0}" = 1 ] || h_pulse_env
+  local pid
+  dbus-daemon --session --address="unix:path=$XDG_RUNTIME_DIR/bus" --nofork --nopidfile \
+    >>"$work/dbus.log" 2>&1 &
+  h_track $!
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
+  h_until 5 test -S "$XDG_RUNTIME_DIR/bus" || h_fail "the session bus did not start"
+  pipewire >>"$work/pipewire.log" 2>&1 &
+  pid=$!
+  h_track "$pid"
+  h_until 5 test -S "$XDG_RUNTIME_DIR/pipewire-0" || h_fail "PipeWire did not start"
+  wireplumber >>"$work/wireplumber.log" 2>&1 &
+  h_track $!
+  # WirePlumber is ready once it shows up as a client.
+  h_until 10 sh -c 'pw-cli ls Client 2>/dev/null | grep -qi wireplumber' ||
+    h_fail "WirePlumber did not start"
+}
+
+# h_start_screen_source OPTION...: the test video source (a monitor of
+# 640 x 480); waits for its node.
+h_start_screen_source() {
+  rm -f "$work/node"
+  "$build/tests/screen_source" --node-file "$work/node" "$@" >>"$work/screen-source.log" 2>&1 &
+  h_track $!
+  h_until 10 test -s "$work/node" || h_fail "the test video source made no node"
+}
+
+# h_start_test_portal [OPTION...]: the test portal, answering with that node.
+h_start_test_portal() {
+  "$build/tests/test_portal" --node-file "$work/node" --log "$work/portal.log" "$@" \
+    >>"$work/test-portal.log" 2>&1 &
+  h_track $!
+  h_until 5 sh -c 'dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.GetNameOwner string:org.freedesktop.portal.Desktop >/dev/null 2>&1' ||
+    h_fail "the test portal did not start"
+}

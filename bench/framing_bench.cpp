@@ -1,0 +1,60 @@
+// What the framing tracker costs per frame: following a locked signal, and
+// searching (before a lock or after losing it), where every sample is
+// measured and folded.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "tests/common/SentSignal.h"
+#include "viewer/FramingTracker.h"
+
+namespace {
+
+const std::vector<std::uint8_t>& sound(bool lineSync) {
+    static const std::vector<std::uint8_t> plain = eightBit(recorded(sentFrames(randomPicture(1), false, 40), 300, 100));
+    static const std::vector<std::uint8_t> synced = eightBit(recorded(sentFrames(randomPicture(11), true, 40), 300, 100));
+    return lineSync ? synced : plain;
+}
+
+// One frame's samples per iteration, fed to a tracker that has locked.
+void followFrame(benchmark::State& state) {
+    const auto& s = sound(state.range(0) != 0);
+    rx::FramingTracker tracker;
+    const std::size_t frame = 3842;
+    std::size_t at = 0;
+    tracker.feed(s.data(), 8 * frame);
+    at = 8 * frame;
+    if (!tracker.locked()) state.SkipWithError("no lock");
+    for (auto _ : state) {
+        if (at + frame > s.size()) {
+            state.PauseTiming();
+            tracker.reset(10000);
+            tracker.feed(s.data(), 8 * frame);
+            at = 8 * frame;
+            state.ResumeTiming();
+        }
+        tracker.feed(s.data() + at, frame);
+        at += frame;
+        while (tracker.hasFrameStart()) tracker.popFrameStart();
+    }
+}
+BENCHMARK(followFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// One frame of silence per iteration: nothing to lock to, so the tracker
+// searches all the time.
+void searchFrame(benchmark::State& state) {
+    const std::vector<std::uint8_t> quiet(3841, 128);
+    std::vector<std::uint8_t> noise(3841);
+    unsigned x = 1;
+    for (auto& b : noise) b = static_cast<std::uint8_t>(128 + ((x = x * 1103515245u + 12345u) >> 28) - 8);
+    rx::FramingTracker tracker;
+    for (auto _ : state) {
+        tracker.feed(noise.data(), noise.size());
+        while (tracker.hasFrameStart()) tracker.popFrameStart();
+    }
+}
+BENCHMARK(searchFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

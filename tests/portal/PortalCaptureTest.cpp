@@ -1,0 +1,270 @@
+// Screen capture through the desktop portal, with the real transmitter
+// code: a test portal on a private session bus hands out the node of a test
+// video source on a private PipeWire daemon (scripts/e2e-portal starts bus
+// and daemon and sets NBTV_SCREEN_CAPTURE=portal). Checks the words of
+// regions in several pixel formats and strides, the bars, refusal, a
+// missing portal, a stream that ends and comes back, and the restore token.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+#include <chrono>
+#include <cstring>
+#include <memory>
+
+#include "dialog/DialogLayer.h"
+#include "dialog/DialogReadBack.h"
+#include "tests/common/ModalRun.h"
+#include "tests/common/ScriptedSound.h"
+#include "tests/portal/fixtures/TestScreen.h"
+#include "transmitter/Synthesis.h"
+#include "transmitter/Transmitter.h"
+
+using namespace tx;
+using namespace win;
+
+namespace {
+
+QString work() { return QString::fromLocal8Bit(qgetenv("NBTV_PORTAL_WORK")); }
+QString fixture(const char* name) {
+    return QString::fromLocal8Bit(qgetenv("NBTV_FIXTURES")) + QLatin1Char('/') + QLatin1String(name);
+}
+QString nodeFile() { return work() + QStringLiteral("/node"); }
+QString portalLog() { return work() + QStringLiteral("/portal.log"); }
+QString tokenFile() {
+    return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) +
+           QStringLiteral("/portal_tests/screen-cast-restore-token");
+}
+
+std::unique_ptr<QProcess> start(const QString& program, const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(program, arguments);
+    process->waitForStarted();
+    return process;
+}
+
+void stop(std::unique_ptr<QProcess>& process) {
+    if (process == nullptr) return;
+    process->terminate();
+    if (!process->waitForFinished(3000)) process->kill();
+    process->waitForFinished(1000);
+    process.reset();
+}
+
+// The words the region at (x, y) of the test monitor should give.
+ScreenPicture expectedPicture(int x, int y) {
+    ScreenPicture picture;
+    for (int row = 0; row < PictureRows; ++row)
+        for (int column = 0; column < PictureColumns; ++column) {
+            const int sx = x + column, sy = y + row;
+            if (sx < 0 || sy < 0 || sx >= testscreen::Width || sy >= testscreen::Height) continue;
+            const testscreen::Colour c = testscreen::colourAt(sx, sy);
+            setPictureWord(picture, PictureRows - 1 - row, column,
+                           static_cast<std::uint16_t>((c.red >> 3) << 10 | (c.green >> 3) << 5 |
+                                                      c.blue >> 3));
+        }
+    return picture;
+}
+
+FrameBuffer frameOf(const ScreenPicture& picture) {
+    FrameBuffer frame{};
+    synthesizeFrame(picture, transmitterSettings, frame);
+    return frame;
+}
+
+class PortalCapture : public ScriptedSoundTest {
+protected:
+    void SetUp() override {
+        if (work().isEmpty()) GTEST_SKIP() << "needs the private session of scripts/e2e-portal";
+        ScriptedSoundTest::SetUp();
+        QFile::remove(portalLog());
+        QFile::remove(tokenFile());
+    }
+    void TearDown() override {
+        stop(portal);
+        stopSource();
+        ScriptedSoundTest::TearDown();
+    }
+    void startPortal(const QStringList& extra = {}) {
+        portal = start(fixture("test_portal"),
+                       QStringList{"--node-file", nodeFile(), "--log", portalLog()} + extra);
+        QThread::msleep(300);  // its name taken on the bus
+    }
+    void startSource(const QString& format, int stride) {
+        QFile::remove(nodeFile());
+        source = start(fixture("screen_source"), {"--format", format, "--stride",
+                                                  QString::number(stride), "--node-file", nodeFile()});
+        for (int i = 0; i < 100 && !QFile::exists(nodeFile()); ++i) QThread::msleep(50);
+        ASSERT_TRUE(QFile::exists(nodeFile())) << "the test source made no node";
+    }
+    void stopSource() {
+        stop(source);
+        QFile::remove(nodeFile());
+    }
+    // Whether the portal has logged the text, waiting a little for it.
+    static bool portalLogged(const QString& text) {
+        for (int i = 0; i < 20; ++i) {
+            QFile f(portalLog());
+            if (f.open(QIODevice::ReadOnly) && QString::fromUtf8(f.readAll()).contains(text)) return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    std::unique_ptr<QProcess> portal, source;
+};
+
+// Plays buffers as the sound card would, every 50 ms, until the frame just
+// built equals the expected one (true) or the time is up (false).
+bool playUntilFrame(const FrameBuffer& expected, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (!wavescript::completeNextOutput()) return false;
+        dialog::processPendingEvents();
+        const std::vector<const WAVEHDR*> queued = wavescript::queuedOutput();
+        if (!queued.empty() &&
+            std::memcmp(queued.back()->lpData, &expected, sizeof(FrameBuffer)) == 0)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+bool playUntilPicture(int x, int y, int seconds = 10) {
+    return playUntilFrame(frameOf(expectedPicture(x, y)), seconds);
+}
+
+// Black frames with the note: sound goes on, the picture says why it is black.
+void expectBlackWithNote(HWND w, int seconds = 10) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (dialog::pictureNote(w, 15, 15) != "No screen access" &&
+           std::chrono::steady_clock::now() < end) {
+        wavescript::completeNextOutput();
+        dialog::processPendingEvents();
+        QThread::msleep(50);
+    }
+    EXPECT_EQ(dialog::pictureNote(w, 15, 15), "No screen access");
+    EXPECT_TRUE(playUntilFrame(frameOf(ScreenPicture{}), 1));
+    const std::size_t writes = callsNamed(wavescript::calls(), "waveOutWrite").size();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(wavescript::completeNextOutput());
+        dialog::processPendingEvents();
+    }
+    EXPECT_EQ(callsNamed(wavescript::calls(), "waveOutWrite").size(), writes + 3);
+}
+
+void withTransmitter(const std::function<void(HWND)>& steps) {
+    transmitterSettings = TransmitterSettings{};
+    transmitterWindow = buildTransmitterWindow();
+    HWND w = transmitterWindow;
+    runShown(w, transmitterEvent, [w, steps]() { steps(w); });
+}
+
+}  // namespace
+
+TEST_F(PortalCapture, RegionsGiveTheMonitorsWordsInEveryFormatAndStride) {
+    startPortal();
+    const std::pair<const char*, int> formats[] = {
+        {"BGRx", 640 * 4}, {"RGBx", 640 * 4 + 64}, {"xRGB", 640 * 4 + 256}, {"RGBA", 640 * 4}};
+    for (const auto& [format, stride] : formats) {
+        SCOPED_TRACE(format);
+        startSource(format, stride);
+        withTransmitter([](HWND w) {
+            EXPECT_TRUE(playUntilPicture(200, 200));
+            EXPECT_EQ(dialog::pictureNote(w, 15, 15), "");
+            for (const auto& [x, y] : {std::pair{0, 0}, {600, 400}, {-30, -20}, {640, 0}}) {
+                transmitterSettings.regionX = x;
+                transmitterSettings.regionY = y;
+                EXPECT_TRUE(playUntilPicture(x, y, 3)) << x << "," << y;
+            }
+        });
+        stopSource();
+    }
+}
+
+TEST_F(PortalCapture, TheBarsMoveTheRegionOfTheNextFrame) {
+    startPortal();
+    startSource("BGRx", 640 * 4);
+    withTransmitter([](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        dialog::sendScroll(w, transmitter_id::ScrollX, SB_LINEDOWN);
+        dialog::sendScroll(w, transmitter_id::ScrollY, SB_PAGEDOWN);
+        wavescript::completeNextOutput();
+        dialog::processPendingEvents();
+        const FrameBuffer moved = frameOf(expectedPicture(201, 210));
+        EXPECT_EQ(std::memcmp(wavescript::queuedOutput().back()->lpData, &moved, sizeof moved), 0);
+    });
+}
+
+TEST_F(PortalCapture, RefusalGivesBlackFramesWithTheNoteUntilThePortalRestarts) {
+    startPortal({"--refuse"});
+    startSource("BGRx", 640 * 4);
+    withTransmitter([this](HWND w) {
+        expectBlackWithNote(w);
+        EXPECT_TRUE(portalLogged("Start answer=1"));
+        stop(portal);
+        startPortal();
+        EXPECT_TRUE(playUntilPicture(200, 200));
+        EXPECT_EQ(dialog::pictureNote(w, 15, 15), "");
+    });
+}
+
+TEST_F(PortalCapture, NoPortalGivesBlackFramesWithTheNote) {
+    startSource("BGRx", 640 * 4);
+    withTransmitter([](HWND w) { expectBlackWithNote(w); });
+}
+
+TEST_F(PortalCapture, AStreamThatEndsGivesBlackAndOneThatComesBackGivesPictures) {
+    startPortal();
+    startSource("RGBx", 640 * 4);
+    withTransmitter([this](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        stopSource();
+        expectBlackWithNote(w);
+        startSource("xRGB", 640 * 4 + 32);
+        EXPECT_TRUE(playUntilPicture(200, 200, 15));
+        EXPECT_EQ(dialog::pictureNote(w, 15, 15), "");
+    });
+}
+
+TEST_F(PortalCapture, ASessionTheDesktopClosesIsNotAskedForAgain) {
+    startPortal({"--close-after", "1500"});
+    startSource("BGRx", 640 * 4);
+    withTransmitter([](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        expectBlackWithNote(w);
+        // Longer than a retry after a failure takes.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end) {
+            wavescript::completeNextOutput();
+            dialog::processPendingEvents();
+            QThread::msleep(100);
+        }
+        EXPECT_EQ(dialog::pictureNote(w, 15, 15), "No screen access");
+    });
+    QFile log(portalLog());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll().count("CreateSession"), 1);
+}
+
+TEST_F(PortalCapture, TheRestoreTokenIsKeptAndOfferedNextStart) {
+    startPortal({"--token", "first-choice"});
+    startSource("BGRx", 640 * 4);
+    withTransmitter([](HWND) { EXPECT_TRUE(playUntilPicture(200, 200)); });
+    EXPECT_TRUE(portalLogged("SelectSources types=1 multiple=false cursor_mode=1 persist_mode=2 "
+                             "restore_token=\n"));
+    QFile token(tokenFile());
+    ASSERT_TRUE(token.open(QIODevice::ReadOnly));
+    EXPECT_EQ(token.readAll(), "first-choice");
+    token.close();
+
+    stop(portal);
+    startPortal({"--token", "second-choice"});
+    withTransmitter([](HWND) { EXPECT_TRUE(playUntilPicture(200, 200)); });
+    EXPECT_TRUE(portalLogged("persist_mode=2 restore_token=first-choice\n"));
+    EXPECT_TRUE(portalLogged("Close"));
+    ASSERT_TRUE(token.open(QIODevice::ReadOnly));
+    EXPECT_EQ(token.readAll(), "second-choice");
+}

@@ -1,0 +1,113 @@
+// The framing tracker on the transmitter's own signal: period and frame
+// starts recovered for any picture and clock error, with and without line
+// sync, lock lost when the signal goes and found again when it returns.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "tests/common/SentSignal.h"
+#include "viewer/FramingTracker.h"
+
+namespace {
+
+struct Tracked {
+    std::vector<double> starts;
+    bool locked = false, sync = false;
+    double period = 0;
+    std::int64_t lockedAt = -1;
+};
+
+Tracked track(const std::vector<std::uint8_t>& sound, std::size_t chunk = 3841) {
+    rx::FramingTracker tracker;
+    Tracked run;
+    for (std::size_t i = 0; i < sound.size(); i += chunk) {
+        tracker.feed(sound.data() + i, std::min(chunk, sound.size() - i));
+        while (tracker.hasFrameStart()) {
+            run.starts.push_back(tracker.frontFrameStart());
+            tracker.popFrameStart();
+        }
+    }
+    run.locked = tracker.locked();
+    run.sync = tracker.syncPresent();
+    run.period = tracker.period();
+    run.lockedAt = tracker.lockedAt();
+    return run;
+}
+
+// The distance of a found start from the nearest true frame start, sent
+// frames starting at `from` and lasting `period` recorded samples.
+double startError(double start, double from, double period) {
+    const double k = std::nearbyint((static_cast<double>(start) - from) / period);
+    return static_cast<double>(start) - (from + k * period);
+}
+
+struct Case {
+    double ppm;
+    bool lineSync;
+    unsigned seed;
+};
+
+class FramingRecovery : public ::testing::TestWithParam<Case> {};
+
+TEST_P(FramingRecovery, PeriodAndStartsOfAPicture) {
+    const Case c = GetParam();
+    const double offset = 1234.5 + (c.seed % 7) * 377;  // sent sample the recording starts at
+    const auto sound = eightBit(recorded(sentFrames(randomPicture(c.seed), c.lineSync, 16), c.ppm, offset));
+    const Tracked run = track(sound);
+    const double period = 3841 * (1 + c.ppm * 1e-6);
+    ASSERT_TRUE(run.locked);
+    EXPECT_EQ(run.sync, c.lineSync);
+    EXPECT_NEAR(run.period, period, 0.1);
+    // Locked within the first three frames; every start after that within
+    // a sample of a frame start (the break is seen to the sample).
+    EXPECT_LT(run.lockedAt, 3 * period);
+    const double from = (3841 - std::fmod(offset, 3841)) * (1 + c.ppm * 1e-6);
+    int checked = 0;
+    for (double start : run.starts) {
+        if (start < static_cast<double>(run.lockedAt) + period) continue;
+        EXPECT_LE(std::abs(startError(start, from, period)), 1.0) << "start " << start;
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClockErrors, FramingRecovery,
+                         ::testing::Values(Case{0, false, 1}, Case{300, false, 5}, Case{-500, false, 6},
+                                           Case{500, true, 11}, Case{-300, true, 10}, Case{0, true, 12}));
+
+TEST(FramingTracker, ChunkingChangesNothing) {
+    const auto sound = eightBit(recorded(sentFrames(randomPicture(9), true, 10), 200, 999));
+    const Tracked whole = track(sound, sound.size()), small = track(sound, 77), frames = track(sound);
+    EXPECT_EQ(whole.starts, small.starts);
+    EXPECT_EQ(whole.starts, frames.starts);
+}
+
+TEST(FramingTracker, LockLostWithTheSignalAndFoundAgain) {
+    auto sound = eightBit(recorded(sentFrames(randomPicture(1), false, 8), 300, 100));
+    rx::FramingTracker tracker;
+    tracker.feed(sound.data(), sound.size());
+    ASSERT_TRUE(tracker.locked());
+    const double period = tracker.period();
+    // Five seconds of silence: the lock goes, frames still come a period
+    // apart.
+    const std::vector<std::uint8_t> silence(50000, 128);
+    tracker.feed(silence.data(), silence.size());
+    EXPECT_FALSE(tracker.locked());
+    EXPECT_NEAR(tracker.period(), period, 1e-9);
+    std::vector<double> starts;
+    while (tracker.hasFrameStart()) {
+        starts.push_back(tracker.frontFrameStart());
+        tracker.popFrameStart();
+    }
+    ASSERT_GE(starts.size(), 2u);
+    EXPECT_NEAR(static_cast<double>(starts.back() - starts[starts.size() - 2]), period, 1.0);
+    // The signal returns at another phase, and is found within three frames.
+    const std::int64_t back = tracker.samplesFed();
+    sound = eightBit(recorded(sentFrames(randomPicture(6), false, 8), 300, 2000));
+    tracker.feed(sound.data(), sound.size());
+    EXPECT_TRUE(tracker.locked());
+    EXPECT_LT(tracker.lockedAt() - back, 3 * 3842);
+}
+
+}  // namespace

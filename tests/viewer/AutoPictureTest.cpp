@@ -1,0 +1,82 @@
+// The "Sample rate" menu's automatic picture: off at start, calibrated
+// levels on the bars, a hand-set frame timing taking over, and the live
+// picture with automatic framing exactly what nbtvcodec decode --auto makes
+// of the same samples.
+#include <gtest/gtest.h>
+
+#include "dialog/WindowSystem.h"
+#include "tests/codec/DecodeTestSupport.h"
+#include "tests/common/SentSignal.h"
+#include "tests/viewer/CaptureTestSupport.h"
+#include "tests/viewer/ViewerTestSupport.h"
+#include "viewer/AutoPicture.h"
+
+using namespace win;
+using namespace viewer_id;
+
+namespace {
+
+class AutoPicture : public ScriptedSoundTest {};
+
+TEST_F(AutoPicture, OffAtStartLevelsFromTheDetectorAndHandTimingTakesOver) {
+    withViewer([](HWND w) {
+        dialog::processPendingEvents();
+        EXPECT_FALSE(dialog::menuItemChecked(w, MenuAutoFraming));
+        EXPECT_FALSE(dialog::menuItemChecked(w, MenuNoiseReduction));
+        EXPECT_FALSE(autoFramingOn());
+
+        dialog::sendMenuCommand(w, MenuCalibratedLevels);
+        EXPECT_EQ(receiverSettings.brightness, 370);
+        EXPECT_EQ(receiverSettings.contrast, 687);
+        EXPECT_EQ(readout(w, BrightnessReadout), "370");
+        EXPECT_EQ(readout(w, ContrastReadout), "687");
+
+        dialog::sendMenuCommand(w, MenuAutoFraming);
+        EXPECT_TRUE(dialog::menuItemChecked(w, MenuAutoFraming));
+        // The brightness bar leaves it on; the frame-rate bar takes over.
+        dialog::sendScroll(w, BrightnessBar, SB_LINEDOWN);
+        EXPECT_TRUE(autoFramingOn());
+        dialog::sendScroll(w, FrameRateBar, SB_LINEDOWN);
+        EXPECT_FALSE(autoFramingOn());
+        EXPECT_FALSE(dialog::menuItemChecked(w, MenuAutoFraming));
+        EXPECT_EQ(readout(w, FrameRateReadout), core::numberText(10000.0 / 3842));
+        // "Frame picture" takes over as well.
+        dialog::sendMenuCommand(w, MenuAutoFraming);
+        dialog::clickControl(w, FramePicture);
+        EXPECT_FALSE(autoFramingOn());
+    });
+}
+
+TEST_F(AutoPicture, LivePictureIsWhatDecodeAutoMakesOfTheSameSamples) {
+    // Twelve frames of the transmitter's sound, recorded 300 ppm slow from
+    // the middle of a frame.
+    const std::vector<std::uint8_t> sound =
+        eightBit(recorded(sentFrames(randomPicture(1), false, 13), 300, 1611.5));
+    decodetest::TempDir dir;
+    decodetest::writeBytes(dir / "sound.wav", sound);
+    const decodetest::DecodeRun run =
+        decodetest::decode({dir / "sound.wav", "--auto", "--dump-store", dir / "stores"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string stores = decodetest::readFile(dir / "stores");
+    ASSERT_GE(stores.size(), 8 * PictureStoreBytes);
+    const std::string last = stores.substr(stores.size() - PictureStoreBytes);
+
+    withViewer([&](HWND w) {
+        dialog::processPendingEvents();
+        CaptureShadow shadow;
+        shadow.learnHeaders();
+        dialog::sendMenuCommand(w, MenuCalibratedLevels);
+        dialog::sendMenuCommand(w, MenuAutoFraming);
+        for (std::size_t at = 0; at + 3841 <= sound.size(); at += 3841)
+            ASSERT_GE(shadow.deliver(std::vector<std::uint8_t>(sound.begin() + static_cast<long>(at),
+                                                               sound.begin() + static_cast<long>(at) + 3841)),
+                      0);
+        // Readout 102 shows the measured frame rate: 300 ppm below 2.6035.
+        EXPECT_NEAR(std::stod(readout(w, FrameRateReadout)), 10000.0 / (3841 * 1.0003), 0.0002);
+        std::copy(last.begin(), last.end(), shadow.picture.bytes.begin());
+        shadow.framesScanned = 2;
+        shadow.expectPictureShown(w);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "viewer/AutoPicture.h"
+
+#include <vector>
+
+#include "dialog/DialogLayer.h"
+#include "viewer/AutoFraming.h"
+#include "viewer/CalibratedLevels.h"
+#include "viewer/LineTiming.h"
+#include "viewer/PictureAverage.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ReceiverValues.h"
+#include "viewer/Viewer.h"
+
+using namespace win;
+using namespace viewer_id;
+using namespace rx;
+
+namespace {
+
+bool framingOn = false;
+bool noiseReductionOn = false;
+// Made when automatic framing is ticked, fed every captured sample while
+// it stays on.
+AutoFraming framing;
+int framingRate = 0;
+PictureAverage average(NoiseReductionDepth);
+std::vector<std::uint8_t> framedBuffer(CaptureBufferBytes + CaptureBufferSlack, 0);
+
+void setFraming(HWND window, bool on) {
+    framingOn = on;
+    dialog::checkMenuItem(window, MenuAutoFraming, on);
+    if (on) {
+        framingRate = receiverSettings.sampleRate;
+        framing.reset(framingRate);
+        average.clear();
+    } else {
+        refreshReadouts(window);  // the frame rate the bar sets
+    }
+}
+
+void calibrateLevels(HWND window) {
+    ReceiverSettings& s = receiverSettings;
+    const Levels levels = calibratedLevels(s);
+    s.brightness = levels.brightness;
+    s.contrast = levels.contrast;
+    setBar(window, BrightnessBar, BrightnessRange, s.brightness);
+    setBar(window, ContrastBar, ContrastRange, s.contrast);
+    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
+    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
+}
+
+}  // namespace
+
+void addAutoPictureItems(dialog::Menu* rateMenu) {
+    dialog::addMenuItem(rateMenu, "-", 0, -1, nullptr);
+    dialog::addMenuItem(rateMenu, "&Automatic framing", MenuAutoFraming, -1, nullptr);
+    dialog::addMenuItem(rateMenu, "&Calibrated levels", MenuCalibratedLevels, -1, nullptr);
+    dialog::addMenuItem(rateMenu, "&Noise reduction", MenuNoiseReduction, -1, nullptr);
+}
+
+bool autoFramingOn() { return framingOn; }
+
+void autoFramingBuffer(HWND window, const std::uint8_t* samples, int count, PictureStore& store,
+                       FrameArrays& arrays) {
+    const ReceiverSettings& s = receiverSettings;
+    if (s.sampleRate != framingRate) {
+        framingRate = s.sampleRate;
+        framing.reset(framingRate);
+        average.clear();
+    }
+    if (count > 0) framing.feed(samples, static_cast<std::size_t>(count));
+    while (framing.nextFrame(s, framedBuffer.data(), framedBuffer.size())) {
+        demodulate(framedBuffer.data(), s, arrays);
+        scanFrame(arrays.videoSignal.data(), s, store);
+        const bool averaging = noiseReductionOn && framing.tracker().locked();
+        if (!averaging) average.clear();
+        showPicture(window, averaging ? average.add(store) : store, arrays.videoSignal.data());
+    }
+    dialog::setControlText(window, FrameRateReadout,
+                           dialog::numberText(s.sampleRate / framing.tracker().period()));
+}
+
+bool autoPictureCommand(HWND window, int id) {
+    switch (id) {
+        case MenuAutoFraming: setFraming(window, !framingOn); return true;
+        case MenuCalibratedLevels: calibrateLevels(window); return true;
+        case MenuNoiseReduction:
+            noiseReductionOn = !noiseReductionOn;
+            dialog::checkMenuItem(window, MenuNoiseReduction, noiseReductionOn);
+            average.clear();
+            return true;
+        default: return false;
+    }
+}
+
+void autoFramingOverridden(HWND window) {
+    if (framingOn) setFraming(window, false);
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Automatic picture: frames found in the signal by the framing tracker
+// instead of one per capture buffer, levels worked out from the detector,
+// and the average of the last few framed pictures. Items of the "Sample
+// rate" menu; all off at start, and while automatic framing is off the
+// receiver captures and draws exactly as it always has.
+#include <cstdint>
+
+#include "core/WindowTypes.h"
+#include "viewer/Demodulator.h"
+#include "viewer/PictureStore.h"
+
+namespace dialog {
+struct Menu;
+}
+
+namespace viewer_id {
+constexpr int MenuAutoFraming = 2100, MenuCalibratedLevels = 2101, MenuNoiseReduction = 2102;
+}  // namespace viewer_id
+
+// How many framed pictures noise reduction averages.
+constexpr int NoiseReductionDepth = 4;
+
+// Appends a separator and the three items to the "Sample rate" menu.
+void addAutoPictureItems(dialog::Menu* rateMenu);
+
+bool autoFramingOn();
+
+// A filled capture buffer of `count` samples while automatic framing is on:
+// every whole frame the tracker has found is demodulated, scanned into the
+// store and drawn (averaged while noise reduction is on and the tracker
+// locked), and readout 102 shows the measured frame rate.
+void autoFramingBuffer(win::HWND window, const std::uint8_t* samples, int count, rx::PictureStore& store,
+                       rx::FrameArrays& arrays);
+
+// The three menu commands; false for any other id.
+bool autoPictureCommand(win::HWND window, int id);
+
+// The user set the frame timing by hand (frame-rate or slant bar, "Frame
+// picture"): automatic framing goes off.
+void autoFramingOverridden(win::HWND window);
