@@ -288,7 +288,9 @@ void addMenuItem(HMENU menu, const std::string& text, int id, int position,
 
 MenuItem* menuItemOf(HWND dialogHandle, int id) {
     Window* dialog = liveWindow(dialogHandle);
-    return dialog == nullptr ? nullptr : findMenuItem(dialog->menuBar, id);
+    if (dialog == nullptr) return nullptr;
+    MenuItem* item = findMenuItem(dialog->menuBar, id);
+    return item != nullptr ? item : findMenuItem(dialog->contextMenu, id);
 }
 
 void checkMenuItem(HWND dialog, int id, bool checked) {
@@ -329,7 +331,7 @@ LRESULT route(HWND dialogHandle, UINT message, WPARAM wParam, LPARAM lParam) {
                 const LRESULT result = control->handler(dialog, message, wParam, lParam);
                 if (result != 0) return result;
             }
-        } else if (const MenuItem* item = findMenuItem(dialog->menuBar, id)) {
+        } else if (const MenuItem* item = menuItemOf(dialog, id)) {
             if (item->handler != nullptr) {
                 const LRESULT result = item->handler(dialog, message, wParam, lParam);
                 if (result != 0) return result;

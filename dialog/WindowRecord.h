@@ -55,6 +55,7 @@ struct Window {
     QWidget* overlay = nullptr;      // draws pictures on top of the controls
     std::vector<Window*> controls;
     dialog::Menu* menuBar = nullptr;
+    dialog::Menu* contextMenu = nullptr;  // shown on a right-click outside the controls
     QButtonGroup* radioGroup = nullptr;  // radio buttons of the current WS_GROUP run
     LRESULT* resultAddress = nullptr;
     std::vector<QEventLoop*> loops;  // modal loops running for this dialog
@@ -72,8 +73,12 @@ win::Window* liveWindow(HWND window);
 extern MessageBoxHook messageBoxHook;
 // Routes a message as the dialog procedure does.
 LRESULT route(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// The menu item with that id anywhere in the dialog's menus, or null.
+// The menu item with that id anywhere in the dialog's menus (menu bar and
+// context menu), or null.
 MenuItem* menuItemOf(HWND dialog, int id);
+// Whether the point of the client area lies on one of the dialog's controls
+// (those that take the mouse).
+bool onControl(const win::Window* dialog, const QPoint& point);
 // The control record for an id in a dialog, or null.
 win::Window* controlOf(HWND dialog, int id);
 // The scroll bar behind a control record, or null.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -31,13 +32,18 @@ bool onPath(const std::string& program) {
     return false;
 }
 
+// Waits for a detached child on a thread of its own, so that it never
+// lingers as a zombie once it ends, however long it runs.
+void reapWhenDone(pid_t child) {
+    std::thread([child]() {
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+}
+
 }  // namespace
 
 std::int64_t startProcess(const std::string& commandLine, bool wait) {
-    // Programs started earlier without waiting are reaped here once they end.
-    static std::vector<pid_t> running;
-    std::erase_if(running, [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; });
-
     std::vector<std::string> words;
     std::stringstream split(commandLine.substr(0, 256));
     for (std::string word; split >> word;) words.push_back(word);
@@ -47,7 +53,7 @@ std::int64_t startProcess(const std::string& commandLine, bool wait) {
     argv.push_back(nullptr);
 
     // A detached child: its own session, so it outlives us and never ties
-    // up our terminal; we reap it only when asked to wait.
+    // up our terminal.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
@@ -60,17 +66,20 @@ std::int64_t startProcess(const std::string& commandLine, bool wait) {
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     } else {
-        running.push_back(pid);
+        reapWhenDone(pid);
     }
     return pid;
 }
 
-std::string volumeControlCommand() {
-    if (onPath("pavucontrol")) return "pavucontrol";
+std::string volumeControlCommand(VolumePage page) {
+    if (onPath("pavucontrol"))
+        return page == VolumePage::Recording ? "pavucontrol --tab=2" : "pavucontrol --tab=1";
     if (onPath("pwvucontrol")) return "pwvucontrol";
+    // alsamixer draws on a terminal: without one it cannot show anything.
+    if (!onPath("alsamixer")) return "";
     for (const char* terminal : {"x-terminal-emulator", "xterm"})
         if (onPath(terminal)) return std::string(terminal) + " -e alsamixer";
-    return "alsamixer";
+    return "";
 }
 
 }  // namespace platform

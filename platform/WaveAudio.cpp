@@ -14,6 +14,7 @@ std::atomic<CallLog> callLog{nullptr};
 
 void setSubstituteOpen(SubstituteOpen open) { substituteOpen.store(open); }
 void setCallLog(CallLog log) { callLog.store(log); }
+SubstituteOpen substituteOpenInForce() { return substituteOpen.load(); }
 
 }  // namespace wavedev
 
@@ -57,12 +58,8 @@ MMRESULT openDevice(std::uintptr_t& handle, bool input, UINT deviceId,
     device->input = input;
     device->window = callbackType == CALLBACK_WINDOW ? reinterpret_cast<HWND>(callback) : nullptr;
     device->sampleRate = format->nSamplesPerSec;
-    const wavedev::SubstituteOpen substitute = wavedev::substituteOpen.load();
-    device->backend = substitute != nullptr ? wavedev::Backend::Scripted
-                                            : wavedev::Backend::PortAudio;
     wavedev::startNotifier();
-    MMRESULT result = substitute != nullptr ? substitute(*device, *format)
-                                            : wavedev::portAudioOpen(*device, *format);
+    MMRESULT result = wavedev::backendOpen(*device, *format);
     if (result != MMSYSERR_NOERROR) return result;
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());
@@ -92,24 +89,31 @@ MMRESULT unprepare(std::uintptr_t id, bool input, WAVEHDR* header) {
 }
 
 MMRESULT enqueue(std::uintptr_t id, bool input, WAVEHDR* header) {
-    std::lock_guard<std::mutex> lock(wavedev::stateMutex());
-    Device* device = wavedev::findDevice(id, input);
-    if (device == nullptr) return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
-    if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
-    wavedev::queueBuffer(*device, header);
+    Device* device;
+    {
+        std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+        device = wavedev::findDevice(id, input);
+        if (device == nullptr) return MMSYSERR_INVALHANDLE;
+        if (header == nullptr || header->lpData == nullptr) return MMSYSERR_INVALPARAM;
+        if (!(header->dwFlags & WHDR_PREPARED)) return WAVERR_UNPREPARED;
+        if (header->dwFlags & WHDR_INQUEUE) return WAVERR_STILLPLAYING;
+        wavedev::queueBuffer(*device, header);
+    }
+    // Devices are closed only on this thread: the record is still there.
+    wavedev::backendQueued(*device);
     return MMSYSERR_NOERROR;
 }
 
 MMRESULT reset(std::uintptr_t id, bool input) {
+    Device* device;
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());
-        Device* device = wavedev::findDevice(id, input);
+        device = wavedev::findDevice(id, input);
         if (device == nullptr) return MMSYSERR_INVALHANDLE;
         device->started = false;
         wavedev::returnAllBuffers(*device);
     }
+    wavedev::backendReset(*device);
     wavedev::deliverPending();
     return MMSYSERR_NOERROR;
 }
@@ -127,7 +131,7 @@ MMRESULT close(std::uintptr_t id, bool input) {
     }
     // The device thread may still be running for this device until its
     // stream is closed, but finds nothing queued and nothing to record into.
-    if (closed->backend == wavedev::Backend::PortAudio) wavedev::portAudioClose(*closed);
+    wavedev::backendClose(*closed);
     closed.reset();
     wavedev::deliverPending();
     return MMSYSERR_NOERROR;
@@ -153,15 +157,16 @@ MMRESULT waveInAddBuffer(HWAVEIN device, WAVEHDR* header, UINT) {
 }
 
 MMRESULT waveInStart(HWAVEIN device) {
-    MMRESULT result = MMSYSERR_INVALHANDLE;
+    Device* started = nullptr;
     {
         std::lock_guard<std::mutex> lock(wavedev::stateMutex());
         if (Device* d = wavedev::findDevice(idOf(device), true)) {
             d->started = true;
-            result = MMSYSERR_NOERROR;
+            started = d;
         }
     }
-    return logged("waveInStart", result);
+    if (started != nullptr) wavedev::backendStarted(*started);
+    return logged("waveInStart", started != nullptr ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE);
 }
 
 MMRESULT waveInReset(HWAVEIN device) { return logged("waveInReset", reset(idOf(device), true)); }

@@ -1,7 +1,8 @@
 #pragma once
 // Wave-audio input and output with the platform's names, types and numbers,
-// over PortAudio on the default devices (or, for tests, a scripted backend:
-// tests/doubles/WaveScript.h).
+// on the default devices through the desktop's sound server (libpulse), or
+// through PortAudio where no such server answers (or, for tests, a scripted
+// backend: tests/doubles/WaveScript.h). platform/WaveBackend.cpp chooses.
 //
 // How it behaves, in short:
 // - Buffers are queued with waveInAddBuffer / waveOutWrite and come back in

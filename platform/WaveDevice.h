@@ -17,7 +17,12 @@
 
 namespace wavedev {
 
-enum class Backend { PortAudio, Scripted };
+enum class Backend { PortAudio, Pulse, Scripted };
+
+// NBTV_SOUND: "pulse" or "portaudio" force one backend; otherwise the
+// sound server's own protocol when a server answers, else PortAudio.
+enum class SoundChoice { Automatic, Pulse, PortAudio };
+SoundChoice soundChoice();
 
 struct Device {
     std::uintptr_t id = 0;          // the handle's value; never reused
@@ -29,7 +34,7 @@ struct Device {
     win::WAVEHDR* head = nullptr;   // queued buffers, linked through lpNext
     win::WAVEHDR* tail = nullptr;
     win::DWORD headOffset = 0;      // output: bytes of the head buffer already played
-    void* stream = nullptr;         // the PortAudio stream, when there is one
+    void* stream = nullptr;         // the backend's stream, when there is one
 };
 
 std::mutex& stateMutex();
@@ -78,8 +83,14 @@ void cancelNotice();  // gives back a reservation that will not be used
 void deliverPending();
 // Device side: has the notifier thread post what is queued.
 void wakeNotifier();
+// Device side, for a device thread that may block and allocate (not
+// PortAudio's): posts what is queued, or has the notifier thread do it.
+void deliverFromDevice();
 // Starts the notifier thread if it is not running yet (GUI side).
 void startNotifier();
+// Posts one notification at once through the notifier in force, from any
+// thread, outside the queue (for news that has no order to keep).
+void postNow(win::HWND window, win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
 
 // Stand-ins that tests put in place (tests/doubles/WaveScript.h): an open
 // that replaces the real backends' for devices opened from then on, and a
@@ -95,5 +106,24 @@ void setCallLog(CallLog log);
 // runs for this device.
 win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format);
 void portAudioClose(Device& device);
+// The test stand-in's open while one is in place, else null.
+SubstituteOpen substituteOpenInForce();
+// The sound server's own protocol. pulseAvailable connects when needed
+// and says whether a server answers.
+bool pulseAvailable();
+win::MMRESULT pulseOpen(Device& device, const win::WAVEFORMATEX& format);
+void pulseClose(Device& device);
+
+// Called by the wave calls, without stateMutex, after the queue changed:
+// the device's backend opens (choosing one), closes, starts recording,
+// has a buffer queued, or has had its queue reset.
+win::MMRESULT backendOpen(Device& device, const win::WAVEFORMATEX& format);
+void backendClose(Device& device);
+void backendStarted(Device& device);
+void backendQueued(Device& device);
+void backendReset(Device& device);
+void pulseStarted(Device& device);
+void pulseQueued(Device& device);
+void pulseReset(Device& device);
 
 }  // namespace wavedev

@@ -130,6 +130,24 @@ void deliverPending() {
 
 void wakeNotifier() { queue().wake.notify_one(); }
 
+void deliverFromDevice() {
+    // The toolkit's own posting never calls back into the wave calls, so
+    // the device's thread may post itself and spare the notifier's thread a
+    // wake-up; a notifier set by a test may call back, so it is left to the
+    // notifier's thread.
+    if (customNotifier.load() == nullptr) {
+        deliverPending();
+    } else {
+        wakeNotifier();
+    }
+}
+
+void postNow(win::HWND window, win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    win::WaveNotifier post = customNotifier.load();
+    if (post == nullptr) post = core::postWindowMessage;
+    post(window, message, wParam, lParam);
+}
+
 void startNotifier() {
     Queue& q = queue();
     std::call_once(q.started, [&q] { q.notifier = std::thread(notifierLoop); });

@@ -4,6 +4,7 @@
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
 #include "platform/ScreenCapture.h"
+#include "platform/SoundDevices.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterValues.h"
 
@@ -31,6 +32,8 @@ void initialiseTransmitter(HWND window) {
     SetScrollPos(barY, SB_CTL, s.regionY, true);
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
 
+    platform::watchSoundDevices(false, window);
+    refreshOutputDevices(window);
     startSoundOutput(window);
 }
 
@@ -40,6 +43,9 @@ LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
         case WM_INITDIALOG: initialiseTransmitter(window); break;
         case MM_WOM_DONE: soundBufferDone(); break;
+        case MM_WOM_OPEN:
+        case platform::WM_SOUNDDEVICES: refreshOutputDevices(window); break;
+        case WM_COMMAND: outputDeviceCommand(window, LOWORD(wParam)); break;
         case WM_DESTROY:
             stopSoundOutput();
             platform::stopScreenCapture();
@@ -75,7 +81,7 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
-    platform::startProcess(platform::volumeControlCommand(), false);
+    platform::startProcess(platform::volumeControlCommand(platform::VolumePage::Playback), false);
     return 0;
 }
 

@@ -14,6 +14,8 @@ namespace transmitter_id {
 constexpr int ScrollX = 100, ScrollY = 101;
 constexpr int ValueX = 200, ValueY = 201;
 constexpr int AdjustOutput = 115, LineSync = 4000;
+// The context menu's sound cards: "Default", then one item per playback sink.
+constexpr int OutputDeviceDefault = 2300, OutputDeviceFirst = 2301, OutputDeviceLast = 2399;
 }  // namespace transmitter_id
 
 // Builds the window hidden, with its eight controls.
@@ -38,3 +40,10 @@ void soundBufferDone();
 void stopSoundOutput();
 // Whether the sound device opened at the start; the preview says when not.
 bool soundOutputOpen();
+
+// The choice of sound card in the window's context menu: built with the
+// window, rebuilt from the sound server's list, and a chosen item (other
+// commands are ignored).
+void addOutputDeviceMenu(win::HWND window);
+void refreshOutputDevices(win::HWND window);
+void outputDeviceCommand(win::HWND window, int id);

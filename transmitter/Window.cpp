@@ -2,6 +2,7 @@
 // region, its X and Y, the line-sync check box and the volume button.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "transmitter/Transmitter.h"
 
 using namespace win;
@@ -23,10 +24,12 @@ HWND buildTransmitterWindow() {
                        0x30000, 0, onAdjustOutput);
     dialog::addControl(w, ControlKind::CheckBox, LineSync, "&Line sync on", 95, 44, 72, 14, 0x10000,
                        0, onLineSync);
+    addOutputDeviceMenu(w);
     return w;
 }
 
 int runTransmitter() {
+    platform::setSoundApplicationName("NBTV Transmitter");
     transmitterWindow = buildTransmitterWindow();
     dialog::showModal(transmitterWindow, transmitterEvent, nullptr);
     return quitExitCode();

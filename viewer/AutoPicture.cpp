@@ -60,8 +60,8 @@ void addAutoPictureItems(dialog::Menu* rateMenu) {
 
 bool autoFramingOn() { return framingOn; }
 
-void autoFramingBuffer(HWND window, const std::uint8_t* samples, int count, PictureStore& store,
-                       FrameArrays& arrays) {
+const PictureStore& autoFramingBuffer(HWND window, const std::uint8_t* samples, int count,
+                                      PictureStore& store, FrameArrays& arrays) {
     const ReceiverSettings& s = receiverSettings;
     if (s.sampleRate != framingRate) {
         framingRate = s.sampleRate;
@@ -69,15 +69,18 @@ void autoFramingBuffer(HWND window, const std::uint8_t* samples, int count, Pict
         average.clear();
     }
     if (count > 0) framing.feed(samples, static_cast<std::size_t>(count));
+    const PictureStore* shown = &store;
     while (framing.nextFrame(s, framedBuffer.data(), framedBuffer.size())) {
         demodulate(framedBuffer.data(), s, arrays);
         scanFrame(arrays.videoSignal.data(), s, store);
         const bool averaging = noiseReductionOn && framing.tracker().locked();
         if (!averaging) average.clear();
-        showPicture(window, averaging ? average.add(store) : store, arrays.videoSignal.data());
+        shown = averaging ? &average.add(store) : &store;
+        showPicture(window, *shown, arrays.videoSignal.data());
     }
     dialog::setControlText(window, FrameRateReadout,
                            dialog::numberText(s.sampleRate / framing.tracker().period()));
+    return *shown;
 }
 
 bool autoPictureCommand(HWND window, int id) {

@@ -30,8 +30,9 @@ bool autoFramingOn();
 // every whole frame the tracker has found is demodulated, scanned into the
 // store and drawn (averaged while noise reduction is on and the tracker
 // locked), and readout 102 shows the measured frame rate.
-void autoFramingBuffer(win::HWND window, const std::uint8_t* samples, int count, rx::PictureStore& store,
-                       rx::FrameArrays& arrays);
+const rx::PictureStore& autoFramingBuffer(win::HWND window, const std::uint8_t* samples,
+                                          int count, rx::PictureStore& store,
+                                          rx::FrameArrays& arrays);
 
 // The three menu commands; false for any other id.
 bool autoPictureCommand(win::HWND window, int id);

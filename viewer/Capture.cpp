@@ -11,6 +11,7 @@
 #include "viewer/LineTiming.h"
 #include "viewer/PictureDisplay.h"
 #include "viewer/PictureStore.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -67,6 +68,8 @@ void capturePreamble() {
 void openCapture(HWND window) {
     waveInOpen(&inputDevice, WAVE_MAPPER, &inputFormat, reinterpret_cast<std::uintptr_t>(window), 0,
                CALLBACK_WINDOW);
+    // A receiver without sound must not look like one receiving silence.
+    if (inputDevice == nullptr) showNoSoundInput(window);
     requeued[0] = requeued[1] = false;
     for (int i = 0; i < 2; ++i) {
         captureHeaders[i].lpData = reinterpret_cast<char*>(captureBuffers[i].data());
@@ -97,20 +100,26 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     s.bufferTurn = header == &captureHeaders[0] ? 1 : -1;
     const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
     if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
+    const int bytes = static_cast<int>(header->dwBytesRecorded);
+    const PictureStore* shown = pictureStore.get();
     if (autoFramingOn()) {
-        autoFramingBuffer(window, buffer, static_cast<int>(header->dwBytesRecorded), *pictureStore,
-                          frameArrays);
+        shown = &autoFramingBuffer(window, buffer, bytes, *pictureStore, frameArrays);
     } else {
         demodulate(buffer, s, frameArrays);
         scanFrame(frameArrays.videoSignal.data(), s, *pictureStore);
         showPicture(window, *pictureStore, frameArrays.videoSignal.data());
     }
+    aidsAfterFrame(window, buffer, bytes, *shown);
+    // A buffer handed back after capture stopped is drawn, but capture is not running.
+    if (inputDevice == nullptr) showNoSoundInput(window);
 
     header->dwBufferLength = headerLength;
     waveInAddBuffer(inputDevice, header, HeaderSize);
     requeued[header == &captureHeaders[0] ? 0 : 1] = true;
     s.bufferTurn = -s.bufferTurn;
 }
+
+const PictureStore* shownPictureStore() { return pictureStore.get(); }
 
 void stopCapture() {
     // Every queued buffer comes back (as a notification) before the headers

@@ -5,6 +5,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/AutoPicture.h"
 #include "viewer/Viewer.h"
@@ -34,7 +35,7 @@ const std::string AboutText = std::string("32 line, Orvane AM/FM mono viewer\r\n
                               NBTV_VERSION;
 
 void startVolumeControl() {
-    platform::startProcess(platform::volumeControlCommand(), false);
+    platform::startProcess(platform::volumeControlCommand(platform::VolumePage::Recording), false);
 }
 
 void showFrameRate(HWND window) {
@@ -45,9 +46,15 @@ void showFrameRate(HWND window) {
 
 void changeSampleRate(HWND window, int newRate, int newFrameSamples) {
     ReceiverSettings& s = receiverSettings;
+    // A sound file holds one rate: the recording ends before the rate changes.
+    stopSoundRecording(window);
     stopCapture();
     s.sampleRate = newRate;
-    if (newFrameSamples > 0) s.frameSamples = newFrameSamples;
+    if (newFrameSamples > 0) {
+        s.frameSamples = newFrameSamples;
+        // The new length already holds the line "Frame picture" took away.
+        s.framePicture = 1;
+    }
     s.restarting = 1;
     // Shows the window again: initialisation reopens capture at the new
     // rate, then a nested loop runs until the window is destroyed.
@@ -121,6 +128,8 @@ static void chooseDemodulator(HWND window, int mode) {
     setBar(window, BrightnessBar, BrightnessRange, s.brightness);
     dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
     s.polarity = levels.polarity;
+    // The mark means "inverted from this demodulator's normal".
+    dialog::setCheck(window, InvertPicture, 0);
 }
 
 LRESULT onAmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
@@ -196,6 +205,12 @@ void menuCommand(HWND window, int id) {
         case MenuRate260: changeSampleRate(window, Preset260); break;
         case MenuRate234: changeSampleRate(window, Preset234); break;
         case MenuRate208: changeSampleRate(window, Preset208); break;
-        default: autoPictureCommand(window, id); break;
+        default:
+            if (id >= InputDeviceDefault && id <= InputDeviceLast) {
+                chooseInputDevice(window, id);
+            } else if (!autoPictureCommand(window, id)) {
+                aidCommand(window, id);
+            }
+            break;
     }
 }

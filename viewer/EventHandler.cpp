@@ -2,6 +2,8 @@
 // the window opens and after every sample-rate command.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "viewer/ReceiverAids.h"
+#include "platform/SoundDevices.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
 
@@ -13,9 +15,14 @@ LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     capturePreamble();
     switch (message) {
         case WM_INITDIALOG: initialise(window); break;
-        case MM_WIM_OPEN: startCapture(); break;
+        case MM_WIM_OPEN:
+            startCapture();
+            refreshInputDevices(window);
+            break;
+        case platform::WM_SOUNDDEVICES: refreshInputDevices(window); break;
         case MM_WIM_DATA: captureBufferDone(window, lParam); break;
         case WM_DESTROY:
+            closeAids(window);
             stopCapture();
             freeCaptureBuffers();
             PostQuitMessage(0);
@@ -43,10 +50,11 @@ void initialise(HWND window) {
     if (s.restarting == 0) s.brightness = FmLevels.brightness;
     setBar(window, BrightnessBar, BrightnessRange, s.brightness);
 
-    s.lineSamples = NeutralLineSamples;
+    // The neutral line length for the sync state in force.
+    s.lineSamples = s.syncOn == 1 ? SyncLineSamples : NeutralLineSamples;
     setBar(window, SlantBar, LineSamplesRange, s.lineSamples);
 
-    s.contrast = FmLevels.contrast;
+    s.contrast = levelsOf(s.demodMode).contrast;  // the demodulator's own start value
     setBar(window, ContrastBar, ContrastRange, s.contrast);
 
     s.syncLevel = StartSyncLevel;
@@ -55,5 +63,7 @@ void initialise(HWND window) {
     refreshReadouts(window);
     dialog::setControlText(window, PictureLevelReadout, dialog::numberText(s.sampleRate));
 
+    platform::watchSoundDevices(true, window);
+    refreshInputDevices(window);
     openCapture(window);
 }

@@ -2,6 +2,7 @@
 // The receiver program: its settings record, its window and its one event
 // handler, with the control handlers and commands that change the settings.
 #include "core/WindowTypes.h"
+#include "dialog/DialogLayer.h"
 #include "viewer/ReceiverValues.h"
 
 // The one settings record of the receiver, alive for the whole run.
@@ -22,6 +23,8 @@ constexpr int AmDemodulator = 400, FmDemodulator = 401;
 constexpr int MenuExit = 402, MenuIncreaseRate = 403, MenuDecreaseRate = 404, MenuRate312 = 405,
               MenuRate260 = 406, MenuRate234 = 407, MenuRate208 = 408, MenuHelp = 409,
               MenuAbout = 410, MenuAdjustInput = 411;
+// The Input menu's sound cards: "Default", then one item per capture source.
+constexpr int InputDeviceDefault = 2200, InputDeviceFirst = 2201, InputDeviceLast = 2299;
 }  // namespace viewer_id
 
 // Builds the window hidden, with every control and the menu bar.
@@ -64,3 +67,9 @@ void startCapture();
 void captureBufferDone(win::HWND window, win::LPARAM header);
 void stopCapture();
 void freeCaptureBuffers();
+
+// The choice of sound card in the Input menu: built once with the menu,
+// rebuilt from the sound server's list, and a chosen item.
+void addInputDeviceMenu(dialog::HMENU inputMenu);
+void refreshInputDevices(win::HWND window);
+void chooseInputDevice(win::HWND window, int id);

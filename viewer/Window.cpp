@@ -2,7 +2,9 @@
 // program's start.
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "platform/SoundDevices.h"
 #include "viewer/AutoPicture.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -74,7 +76,12 @@ void addMenus(HWND w) {
     dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
+    addAidMenus(w, bar, file, input, 3);
+    // The sound devices come last in the input menu: the list is rebuilt
+    // there whenever the sound server's devices change.
+    addInputDeviceMenu(input);
     dialog::attachMenu(w, bar);
+    addAidShortcuts(w);
 }
 
 }  // namespace
@@ -144,6 +151,7 @@ void setReceiverStartValues() {
 }
 
 int runViewer() {
+    platform::setSoundApplicationName("NBTV Viewer");
     viewerWindow = buildViewerWindow();
     setReceiverStartValues();
     dialog::showModal(viewerWindow, viewerEvent, nullptr);

@@ -82,12 +82,13 @@ h_wait_gone() {
 # h_start_x: Xvfb on a free display. Other test runs on the machine may
 # take the same display at the same moment: the display is ours only when
 # its lock file names our server.
+# h_start_x: Xvfb on a free display, H_SCREEN big (default 1024x768x24).
 h_start_x() {
   local n pid tries=0 i
   for n in $(seq $((90 + RANDOM % 50)) 140) $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     ((tries++ < 10)) || break
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >>"$work/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${H_SCREEN:-1024x768x24}" -nolisten tcp >>"$work/xvfb.log" 2>&1 &
     pid=$!
     for i in $(seq 50); do
       h_alive "$pid" || break
@@ -143,6 +144,42 @@ PA
 }
 
 h_pulse_pid() { cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null; }
+
+# h_start_pipewire: the same null sink and default input as h_start_pulse,
+# through a private PipeWire session instead: pipewire, wireplumber and
+# pipewire-pulse on a private runtime folder and a private D-Bus session
+# bus, with HOME in the work folder so no saved state is read or written.
+# Clients reach it as they reach h_start_pulse's server. Stopped at exit.
+h_start_pipewire() {
+  [ "${H_PULSE_ENV:-0}" = 1 ] || h_pulse_env
+  local program
+  for program in pipewire wireplumber pipewire-pulse dbus-daemon; do
+    command -v "$program" >/dev/null || h_fail "$program is needed for the PipeWire session"
+  done
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
+  dbus-daemon --session --address="$DBUS_SESSION_BUS_ADDRESS" --nofork --nopidfile \
+    >>"$work/pipewire.log" 2>&1 &
+  h_track $!
+  for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/bus" ] && break; sleep 0.1; done
+  for program in pipewire wireplumber pipewire-pulse; do
+    HOME="$work" "$program" >>"$work/pipewire.log" 2>&1 &
+    h_track $!
+    sleep 0.5
+  done
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info 2>/dev/null | grep -q PipeWire || h_fail "pipewire-pulse does not answer: $(tail -5 "$work/pipewire.log")"
+  pactl load-module module-null-sink sink_name=nbtv rate=10000 >/dev/null ||
+    h_fail "PipeWire made no null sink"
+  for _ in $(seq 50); do pactl list short sinks | grep -q nbtv && break; sleep 0.1; done
+  pactl set-default-sink nbtv && pactl set-default-source nbtv.monitor ||
+    h_fail "PipeWire took no default sink and source"
+}
+
+# h_start_sound_server: h_start_pipewire when NBTV_SOUND_SERVER is
+# pipewire, h_start_pulse otherwise.
+h_start_sound_server() {
+  if [ "${NBTV_SOUND_SERVER:-pulseaudio}" = pipewire ]; then h_start_pipewire; else h_start_pulse; fi
+}
 
 # h_kill_pulse [SIGNAL]: ends the private server (KILL: as a crash would).
 h_kill_pulse() {

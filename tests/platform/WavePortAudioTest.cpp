@@ -1,6 +1,7 @@
-// The real backend, through a private PulseAudio server with a null sink
-// whose monitor is the default input: a tone written with waveOut comes back
-// through waveIn. Skipped where no such server can be started.
+// The real backends (PortAudio, and the sound server's own protocol),
+// through a private PulseAudio server with a null sink whose monitor is the
+// default input: a tone written with waveOut comes back through waveIn.
+// Skipped where no such server can be started.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,7 +21,7 @@ using wavetest::PrivatePulseServer;
 
 namespace {
 
-class WavePortAudio : public ::testing::Test {
+class WavePortAudio : public ::testing::TestWithParam<const char*> {
 protected:
     static inline std::unique_ptr<PrivatePulseServer> server;
     static inline bool serverUp = false;
@@ -36,9 +37,11 @@ protected:
     }
     void SetUp() override {
         if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
+        setenv("NBTV_SOUND", GetParam(), 1);
         win::setWaveNotifier(Collector::post);
         Collector::take();
     }
+    void TearDown() override { unsetenv("NBTV_SOUND"); }
 };
 
 // Power of one frequency in the samples (Goertzel), around their mean.
@@ -54,7 +57,7 @@ double power(const std::vector<double>& x, double frequency) {
     return s1 * s1 + s2 * s2 - c * s1 * s2;
 }
 
-TEST_F(WavePortAudio, AToneWrittenComesBackThroughTheMonitor) {
+TEST_P(WavePortAudio, AToneWrittenComesBackThroughTheMonitor) {
     MMRESULT outResult, inResult;
     HWAVEOUT output = wavetest::openOutput(&outResult);
     HWAVEIN input = wavetest::openInput(10000, &inResult);
@@ -111,11 +114,13 @@ TEST_F(WavePortAudio, AToneWrittenComesBackThroughTheMonitor) {
     EXPECT_EQ(rest.back(), MM_WIM_CLOSE);
 }
 
-TEST_F(WavePortAudio, ARateTheDeviceRefusesFailsTheOpen) {
+TEST_P(WavePortAudio, ARateTheDeviceRefusesFailsTheOpen) {
     MMRESULT result;
     EXPECT_EQ(wavetest::openInput(3000000000u, &result), nullptr);
     EXPECT_NE(result, MMSYSERR_NOERROR);
     EXPECT_TRUE(Collector::take().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, WavePortAudio, ::testing::Values("portaudio", "pulse"));
 
 }  // namespace

@@ -46,16 +46,19 @@ bool awaitMessage(HWAVEIN input, UINT wanted) {
     return false;
 }
 
-class WaveServerFault : public ::testing::Test {
+// Under each backend: PortAudio, and the sound server's own protocol.
+class WaveServerFault : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
+        setenv("NBTV_SOUND", GetParam(), 1);
         win::setWaveNotifier(Collector::post);
         Collector::take();
     }
+    void TearDown() override { unsetenv("NBTV_SOUND"); }
     PrivatePulseServer server;
 };
 
-TEST_F(WaveServerFault, AServerThatComesAfterAFailedOpenIsFoundByTheNextOpen) {
+TEST_P(WaveServerFault, AServerThatComesAfterAFailedOpenIsFoundByTheNextOpen) {
     MMRESULT result;
     HWAVEIN input = wavetest::openInput(10000, &result);
     if (result == MMSYSERR_NOERROR) {
@@ -77,7 +80,7 @@ TEST_F(WaveServerFault, AServerThatComesAfterAFailedOpenIsFoundByTheNextOpen) {
     waveInClose(input);
 }
 
-TEST_F(WaveServerFault, AKilledServerLeavesEveryCallWorkingAndARestartedOneIsFound) {
+TEST_P(WaveServerFault, AKilledServerLeavesEveryCallWorkingAndARestartedOneIsFound) {
     if (!server.start()) GTEST_SKIP() << "no private PulseAudio server could be started";
     HWAVEOUT output = wavetest::openOutput();
     HWAVEIN input = wavetest::openInput(10000);
@@ -133,5 +136,7 @@ TEST_F(WaveServerFault, AKilledServerLeavesEveryCallWorkingAndARestartedOneIsFou
     waveInReset(input);
     waveInClose(input);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, WaveServerFault, ::testing::Values("portaudio", "pulse"));
 
 }  // namespace

@@ -170,7 +170,8 @@ TEST(ViewerMenu, SampleRateChangesReinitialiseKeepingFrameAndBrightness) {
             EXPECT_EQ(s.frameSamples, 3841);
             EXPECT_EQ(s.brightness, 287);
             EXPECT_EQ(s.contrast, 450);
-            EXPECT_EQ(s.lineSamples, 120);
+            EXPECT_EQ(s.lineSamples, 119);  // neutral for sync on
+            EXPECT_EQ(readout(w, SlantReadout), "-1");
             EXPECT_EQ(s.syncOn, 1);
             EXPECT_EQ(readout(w, PictureLevelReadout), "10200");
             EXPECT_EQ(readout(w, FrameRateReadout), dialog::numberText(10200.0 / 3841));
@@ -178,7 +179,7 @@ TEST(ViewerMenu, SampleRateChangesReinitialiseKeepingFrameAndBrightness) {
             EXPECT_EQ(dialog::checkState(w, LowPass800), 1);
             EXPECT_EQ(dialog::checkState(w, LowPass1500), 0);
             dialog::clickControl(w, SyncOn);  // off again: one sample longer
-            EXPECT_EQ(s.lineSamples, 121);
+            EXPECT_EQ(s.lineSamples, 120);
         });
         EXPECT_FALSE(dialog::windowExists(w));
     });
@@ -191,9 +192,11 @@ TEST(ViewerMenu, PresetsAndTheEightThousandRate) {
         commandThen(w, MenuRate312, [w, &s]() {
             EXPECT_EQ(s.sampleRate, 12000);
             EXPECT_EQ(s.frameSamples, 3841);
-            EXPECT_EQ(s.framePicture, -1);
-            dialog::clickControl(w, FramePicture);  // gives a line back to 3841
-            EXPECT_EQ(s.frameSamples, 3961);
+            // The preset's length already gave the line back: the next
+            // press starts the drift again instead of reversing it.
+            EXPECT_EQ(s.framePicture, 1);
+            dialog::clickControl(w, FramePicture);
+            EXPECT_EQ(s.frameSamples, 3721);
             dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 4000);
             commandThen(w, MenuRate208, [w, &s]() {
                 EXPECT_EQ(s.sampleRate, 8000);

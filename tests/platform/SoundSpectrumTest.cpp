@@ -1,0 +1,42 @@
+// The tuning display's spectrum: where a tone peaks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "platform/SoundSpectrum.h"
+
+namespace {
+
+std::vector<std::uint8_t> sine(double hz, int rate, int count, double amplitude) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+    for (int n = 0; n < count; ++n)
+        bytes[static_cast<std::size_t>(n)] =
+            static_cast<std::uint8_t>(128 + std::lround(amplitude * std::sin(2 * M_PI * hz * n / rate)));
+    return bytes;
+}
+
+int strongestBin(const std::vector<float>& levels) {
+    return static_cast<int>(std::max_element(levels.begin(), levels.end()) - levels.begin());
+}
+
+}  // namespace
+
+TEST(Spectrum, ToneOfTwoThousandHertzPeaksInItsBinAtEitherRate) {
+    platform::Spectrum spectrum;
+    for (int rate : {10000, 8000}) {
+        const std::vector<std::uint8_t> bytes = sine(2000, rate, 3841, 100);
+        const std::vector<float>& levels = spectrum.analyse(bytes.data(), 3841);
+        ASSERT_EQ(levels.size(), static_cast<std::size_t>(platform::SpectrumBins));
+        const int bin = strongestBin(levels);
+        EXPECT_DOUBLE_EQ(bin * double(rate) / platform::SpectrumLength, 2000.0) << rate;
+        // Amplitude 100 of 128: about -2.1 dB; far bins lie deep below.
+        EXPECT_NEAR(levels[bin], 20 * std::log10(100.0 / 128), 0.3);
+        EXPECT_LT(levels[bin / 2], levels[bin] - 40);
+    }
+    // A short frame is padded with silence and still peaks there.
+    const std::vector<std::uint8_t> shortFrame = sine(3000, 10000, 1000, 60);
+    EXPECT_EQ(strongestBin(spectrum.analyse(shortFrame.data(), 1000)), 600);
+}

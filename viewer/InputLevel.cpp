@@ -1,0 +1,35 @@
+#include "viewer/InputLevel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace rx {
+
+namespace {
+constexpr double DesignRate = 10000;  // the rate the transmitter's tones are made for
+constexpr double BlackHz = 1727.7, WhiteHz = 2348.4, SyncHz = 2969.0;
+}  // namespace
+
+InputLevel inputLevel(const std::uint8_t* samples, int count) {
+    InputLevel level;
+    if (count <= 0) return level;
+    int peak = 0;
+    double squares = 0;
+    for (int n = 0; n < count; ++n) {
+        const int v = samples[n] - 128;
+        peak = std::max(peak, std::abs(v));
+        squares += static_cast<double>(v) * v;
+        if (samples[n] == 0 || samples[n] == 255) level.clipped = true;
+    }
+    level.peak = peak / 128.0;
+    level.rms = std::sqrt(squares / count) / 128.0;
+    return level;
+}
+
+std::array<double, 3> toneMarkers(int sampleRate) {
+    const double k = sampleRate / DesignRate;
+    return {BlackHz * k, WhiteHz * k, SyncHz * k};
+}
+
+}  // namespace rx
