@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "codec/Codec.h"
+#include "codec/ChannelChoice.h"
 #include "codec/CommandLine.h"
 #include "codec/DecodeOptions.h"
+#include "codec/OutputCheck.h"
 #include "codec/OutputFile.h"
 #include "codec/SoundInput.h"
 #include "core/NumberText.h"
@@ -50,14 +52,18 @@ bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
     }
 }
 
-// The shown picture into an output's temporary file.
+// The shown picture as PNG into an output, opened here: an output written
+// only at the end is not touched before.
 bool writePicture(OutputFile& file, const std::string& path, const PictureStore& store,
                   std::vector<std::uint8_t>& grey, std::string& error) {
     shownPicture(store, grey.data());
-    std::string reason;
-    if (platform::writeGreyPng(file.temporaryPath(), grey.data(), PictureWidth, ShownRows, reason))
-        return true;
-    error = "cannot write " + path + ": " + reason;
+    std::string bytes, reason;
+    if (!platform::encodeGreyPng(grey.data(), PictureWidth, ShownRows, bytes, reason)) {
+        error = "cannot write " + path + ": " + reason;
+        return false;
+    }
+    if (file.open() && file.write(bytes.data(), bytes.size())) return true;
+    error = file.errorText();
     return false;
 }
 
@@ -67,7 +73,8 @@ std::string frameFileName(const std::string& dir, long long frame) {
     return (std::filesystem::path(dir) / name).string();
 }
 
-// Opens an output's temporary file when the option asks for it.
+// Makes the output object when the option asks for it; streams (dumps) are
+// opened at once.
 bool openOutput(const std::string& path, std::unique_ptr<OutputFile>& file, bool stream,
                 std::string& error) {
     if (path.empty()) return true;
@@ -89,11 +96,65 @@ bool makeDirectory(const std::string& dir, std::string& error) {
     return true;
 }
 
+// Outputs that would overwrite the input or each other; a frame file of
+// --png-dir counts as well.
+bool checkDecodeOutputs(const codec::DecodeOptions& o, std::string& error) {
+    std::vector<codec::NamedOutput> outputs;
+    for (const auto& [option, name] : {std::pair{"--png", &o.png}, {"--dump-signal", &o.dumpSignal},
+                                       {"--dump-store", &o.dumpStore}})
+        if (!name->empty()) outputs.push_back({option, *name});
+    if (!o.pngDir.empty()) {
+        namespace fs = std::filesystem;
+        std::error_code code;
+        const fs::path dir = fs::weakly_canonical(fs::absolute(o.pngDir), code);
+        for (const auto& output : outputs) {
+            const fs::path file = fs::weakly_canonical(fs::absolute(output.name), code);
+            const std::string leaf = file.filename().string();
+            if (output.name != "-" && file.parent_path() == dir && leaf.rfind("frame-", 0) == 0 &&
+                leaf.size() > 4 && leaf.compare(leaf.size() - 4, 4, ".png") == 0) {
+                error = output.option + " " + output.name + " is among the frame files of --png-dir";
+                return false;
+            }
+        }
+    }
+    return codec::checkOutputs(o.input, outputs, o.levels ? "--levels" : "", error);
+}
+
+// Which channel to decode: the one asked for, or the one with the most
+// signal in the picture's band over the first seconds, said on stderr.
+bool chooseChannel(const codec::DecodeOptions& o, codec::SoundInput& input, std::string& error) {
+    const std::string name = o.input == "-" ? "standard input" : o.input;
+    if (o.channel > input.channels()) {
+        error = "--channel " + std::to_string(o.channel) + ": " + name + " has " +
+                std::to_string(input.channels()) + " channel" + (input.channels() == 1 ? "" : "s");
+        return false;
+    }
+    if (o.channel > 0 || input.channels() == 1) {
+        input.useChannel(std::max(o.channel, 1) - 1);
+        return true;
+    }
+    const std::vector<double> energies = input.channelEnergies(3.0, error);
+    if (energies.empty()) return false;
+    const int chosen = codec::strongestChannel(energies);
+    input.useChannel(chosen);
+    std::fprintf(stderr, "nbtvcodec: decoding channel %d of %d (the most signal in 1500-3000 Hz)\n", chosen + 1,
+                 input.channels());
+    return true;
+}
+
 int decode(const codec::DecodeOptions& o) {
     std::string error;
+    if (!checkDecodeOutputs(o, error)) return codec::usageError("decode: " + error);
     codec::SoundInput input;
     if (!input.open(o.input, error)) return codec::fail(error);
-    if (input.length() == 0) return codec::fail(o.input + " holds no samples");
+    const std::string inputName = o.input == "-" ? "standard input" : o.input;
+    if (input.length() == 0) return codec::fail(inputName + " holds no samples");
+    if (!chooseChannel(o, input, error)) return codec::fail(error);
+    const int rate = o.noResample ? input.sampleRate() : o.rate;
+    if (rate != input.sampleRate()) {
+        if (!input.resampleTo(rate, error)) return codec::fail(error);
+        std::fprintf(stderr, "nbtvcodec: resampling %d -> %d Hz\n", input.sampleRate(), rate);
+    }
 
     std::unique_ptr<OutputFile> png, signalDump, storeDump;
     if (!openOutput(o.png, png, false, error) || !openOutput(o.dumpSignal, signalDump, true, error) ||
@@ -102,7 +163,7 @@ int decode(const codec::DecodeOptions& o) {
         return codec::fail(error);
     std::vector<std::unique_ptr<OutputFile>> framePngs;
 
-    const ReceiverSettings settings = decodeSettings(o, input.sampleRate());
+    const ReceiverSettings settings = decodeSettings(o, rate);
     const int n = settings.frameSamples;
     // As a capture buffer that was never filled beyond N: zeros from N on.
     std::vector<std::uint8_t> capture(CaptureBufferBytes + CaptureBufferSlack, 0);
@@ -114,7 +175,7 @@ int decode(const codec::DecodeOptions& o) {
     // --auto: frames cut where the framing tracker finds them, as the
     // viewer does with "Automatic framing", from the file read in pieces of
     // one frame as its capture buffers would deliver them.
-    rx::AutoFraming framing(input.sampleRate());
+    rx::AutoFraming framing(rate);
     rx::PictureAverage average(std::max(o.average, 1));
     std::vector<std::uint8_t> piece(o.autoFraming ? capture.size() : 0);
     const PictureStore* shown = &store;
@@ -168,9 +229,9 @@ int decode(const codec::DecodeOptions& o) {
         }
     }
     if (frames == 0 && o.autoFraming)
-        return codec::fail(o.input + " is too short for automatic framing to cut a frame of " + std::to_string(n));
+        return codec::fail(inputName + " is too short for automatic framing to cut a frame of " + std::to_string(n));
     if (frames == 0)
-        return codec::fail(o.input + " holds " + std::to_string(leftover) +
+        return codec::fail(inputName + " holds " + std::to_string(leftover) +
                            " samples, fewer than one frame of " + std::to_string(n));
     if (png && !writePicture(*png, o.png, *shown, grey, error)) return codec::fail(error);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return codec::fail("cannot write standard output");
@@ -180,7 +241,7 @@ int decode(const codec::DecodeOptions& o) {
         if (!file->commit()) return codec::fail(file->errorText());
     if (leftover > 0)
         std::fprintf(stderr, "nbtvcodec: the last %lld samples of %s make no whole frame; not decoded\n",
-                     leftover, o.input.c_str());
+                     leftover, inputName.c_str());
     return 0;
 }
 
@@ -189,7 +250,7 @@ int decode(const codec::DecodeOptions& o) {
 int runDecode(int argc, char** argv) {
     codec::DecodeOptions options;
     switch (codec::parseDecodeOptions(argc, argv, options)) {
-        case codec::ParseResult::Help: std::fputs(codec::decodeHelp(), stdout); return 0;
+        case codec::ParseResult::Help: return 0;
         case codec::ParseResult::Error: return 2;
         case codec::ParseResult::Run: break;
     }

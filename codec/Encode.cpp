@@ -7,6 +7,7 @@
 #include "codec/CommandLine.h"
 #include "codec/EncodeInput.h"
 #include "codec/EncodeOutput.h"
+#include "codec/OutputCheck.h"
 #include "transmitter/Synthesis.h"
 
 using namespace tx;
@@ -14,14 +15,6 @@ using namespace tx;
 namespace {
 
 constexpr long long MaxFrames = 100000;  // about 10.7 hours of signal
-
-const char EncodeUsage[] =
-    "usage: nbtvcodec encode INPUT -o OUTPUT.wav [--frames K] [--line-sync] [--raw-words]\n"
-    "  INPUT          a picture file (scaled to 96 x 120), or with --raw-words\n"
-    "                 11520 little-endian 16-bit pixel words, bottom row first\n"
-    "  -o OUTPUT.wav  16-bit stereo WAV at 10000 samples per second, signal on the left\n"
-    "  --frames K     number of frames of 3841 samples (default 1, at most 100000)\n"
-    "  --line-sync    start every line with a sync pulse\n";
 
 struct EncodeOptions {
     std::string input;
@@ -33,40 +26,32 @@ struct EncodeOptions {
 
 // Returns -1 when the options are good, else the exit code to end with.
 int parseOptions(int argc, char** argv, EncodeOptions& options) {
-    bool haveInput = false, haveOutput = false, haveFrames = false;
-    for (int i = 0; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "-h" || argument == "--help") {
-            std::fputs(EncodeUsage, stdout);
-            return 0;
-        } else if (argument == "-o" || argument == "--output") {
-            if (!hasValue) return codec::usageError(argument + " needs a file name");
-            if (haveOutput) return codec::usageError("more than one output file");
-            options.output = argv[++i];
-            haveOutput = true;
-            if (options.output.empty()) return codec::usageError("the output file name is empty");
-        } else if (argument == "--frames") {
-            if (!hasValue) return codec::usageError("--frames needs a number");
-            if (haveFrames) return codec::usageError("--frames given twice");
-            if (!codec::parseInteger(argv[++i], 1, MaxFrames, options.frames))
-                return codec::usageError("--frames needs a whole number from 1 to " +
-                                         std::to_string(MaxFrames) + ", not '" + argv[i] + "'");
-            haveFrames = true;
-        } else if (argument == "--line-sync") {
-            options.lineSync = true;
-        } else if (argument == "--raw-words") {
-            options.rawWords = true;
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return codec::usageError("unknown option '" + argument + "'");
-        } else {
-            if (haveInput) return codec::usageError("more than one input file ('" + argument + "')");
-            options.input = argument;
-            haveInput = true;
-        }
+    CLI::App app("Turns a picture into the transmitter's signal in a WAV file. A picture with\n"
+                 "transparent parts is composed over white first, as a viewer shows it on a page.",
+                 "nbtvcodec encode");
+    app.add_option("INPUT", options.input,
+                   "a picture file (scaled to 96 x 120), or with --raw-words 11520\n"
+                   "little-endian 16-bit pixel words, bottom row first")
+        ->type_name("");
+    codec::addPath(app, "-o,--output", options.output,
+                   "16-bit stereo WAV at 10000 samples per second, signal on the\n"
+                   "left; - writes it to standard output", "OUTPUT.wav")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    codec::addInteger(app, "--frames", 1, MaxFrames, options.frames,
+                      "number of frames of 3841 samples (default 1, at most 100000)")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.add_flag("--line-sync", options.lineSync, "start every line with a sync pulse")->disable_flag_override();
+    app.add_flag("--raw-words", options.rawWords, "INPUT holds raw pixel words")->disable_flag_override();
+    switch (codec::parseCommandLine(app, "encode", argc, argv)) {
+        case codec::ParseResult::Help: return 0;
+        case codec::ParseResult::Error: return 2;
+        case codec::ParseResult::Run: break;
     }
-    if (!haveInput || options.input.empty()) return codec::usageError("no input file");
-    if (!haveOutput) return codec::usageError("no output file: give -o OUTPUT.wav");
+    if (options.input.empty()) return codec::usageError("encode: no input file");
+    if (options.output.empty()) return codec::usageError("encode: no output file: give -o OUTPUT.wav");
+    std::string error;
+    if (!codec::checkOutputs(options.input, {{"-o", options.output}}, "", error))
+        return codec::usageError("encode: " + error);
     return -1;
 }
 

@@ -1,35 +1,46 @@
 #pragma once
-// An output file that appears under its name only when complete: data goes
-// to a temporary file beside it, which commit() renames into place. A file
-// never committed is removed, so a failed run leaves nothing behind.
-#include <cstdio>
+// An output that never destroys anything on failure.
+// - A regular file (or a name not yet taken) is written to a temporary file
+//   beside it, which commit() renames into place; never committed, it is
+//   removed, so a failed run leaves the old file as it was. A symbolic link
+//   is followed: its final target is replaced, the link stays.
+// - "-" is standard output; an existing device, FIFO or socket is written
+//   through in place, never replaced.
+#include <cstddef>
 #include <string>
 
 namespace codec {
 
 class OutputFile {
 public:
-    explicit OutputFile(std::string path);
+    explicit OutputFile(std::string name);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Opens the temporary file for binary writing; false with errorText set.
+    // Opens the temporary file or the stream; false with errorText set.
     bool open();
-    // The temporary path, for libraries that open files themselves.
-    const std::string& temporaryPath() const { return temporary_; }
-    std::FILE* stream() { return stream_; }
     bool write(const void* data, std::size_t bytes);
-    // Closes (if open) and renames into place; false with errorText set.
+    // Completes the output: renames the temporary file into place, or
+    // flushes the stream. False with errorText set.
     bool commit();
     const std::string& errorText() const { return error_; }
 
 private:
-    std::string path_;
-    std::string temporary_;
-    std::FILE* stream_ = nullptr;
+    bool failed(const std::string& reason);
+
+    std::string name_;       // as given, for messages
+    std::string target_;     // the file written, links followed
+    std::string temporary_;  // empty for streams
+    int fd_ = -1;
+    bool ownsFd_ = false;
     bool committed_ = false;
     std::string error_;
 };
+
+// The file an output name stands for: symbolic links followed to their
+// final target (which need not exist yet). Empty with errorText set on a
+// loop of links.
+std::string outputTarget(const std::string& name, std::string& errorText);
 
 }  // namespace codec

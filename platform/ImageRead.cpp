@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <cstdio>
 
 #if defined(Q_OS_UNIX)
@@ -88,6 +89,16 @@ bool readPictureFile(const std::string& path, tx::ScreenPicture& picture, std::s
     if (image.width() <= 0 || image.height() <= 0) {
         errorText = "cannot read " + path + ": the picture has no pixels";
         return false;
+    }
+    if (image.hasAlphaChannel()) {
+        // Transparent parts show the page behind them, as a viewer shows
+        // the file: composed over white.
+        QImage page(image.size(), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        painter.drawImage(0, 0, image);
+        painter.end();
+        image = page;
     }
     if (image.width() != tx::PictureColumns || image.height() != tx::PictureRows)
         image = image.scaled(tx::PictureColumns, tx::PictureRows, Qt::IgnoreAspectRatio,

@@ -1,5 +1,6 @@
 #include "platform/ImageWrite.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
@@ -7,9 +8,10 @@
 
 namespace platform {
 
-bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
-                  std::string& errorText) {
-    QImage image(width, height, QImage::Format_Grayscale8);
+namespace {
+
+bool greyImage(const std::uint8_t* pixels, int width, int height, QImage& image, std::string& errorText) {
+    image = QImage(width, height, QImage::Format_Grayscale8);
     if (image.isNull()) {
         errorText = "cannot make a picture of " + std::to_string(width) + " x " +
                     std::to_string(height) + " pixels";
@@ -18,11 +20,36 @@ bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width
     for (int y = 0; y < height; ++y)
         std::memcpy(image.scanLine(y), pixels + static_cast<std::size_t>(y) * width,
                     static_cast<std::size_t>(width));
+    return true;
+}
+
+}  // namespace
+
+bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
+                  std::string& errorText) {
+    QImage image;
+    if (!greyImage(pixels, width, height, image, errorText)) return false;
     QImageWriter writer(QString::fromStdString(path), "png");
     if (!writer.write(image)) {
         errorText = writer.errorString().toStdString();
         return false;
     }
+    return true;
+}
+
+bool encodeGreyPng(const std::uint8_t* pixels, int width, int height, std::string& bytes,
+                   std::string& errorText) {
+    QImage image;
+    if (!greyImage(pixels, width, height, image, errorText)) return false;
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image)) {
+        errorText = writer.errorString().toStdString();
+        return false;
+    }
+    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
     return true;
 }
 

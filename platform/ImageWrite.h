@@ -12,4 +12,8 @@ namespace platform {
 bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
                   std::string& errorText);
 
+// The same PNG as the bytes of a file, for outputs that are streams.
+bool encodeGreyPng(const std::uint8_t* pixels, int width, int height, std::string& bytes,
+                   std::string& errorText);
+
 }  // namespace platform

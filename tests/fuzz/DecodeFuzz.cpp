@@ -1,6 +1,7 @@
-// Fuzz target: `nbtvcodec decode` on any file. The input's first two bytes
-// choose the options, the rest is the sound file; at most two frames are
-// decoded, so every input stays quick.
+// Fuzz target: `nbtvcodec decode` on any file. The input's first three
+// bytes choose the options, the rest is the sound file (read by name or as
+// a stream on standard input); at most two frames are decoded, so every
+// input stays quick.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,15 +14,19 @@ const char* const FrameLengths[] = {"3841", "1", "2", "5", "120", "2400", "4001"
 const char* const LineLengths[] = {nullptr, "1", "2", "99", "121", "181", "400", "599"};
 const char* const Filters[] = {"800", "1200", "1500", "1500"};
 const char* const SyncLevels[] = {"0", "128", "200", "255"};
+// Decoding rates; "" keeps the default, "-" decodes at the file's rate.
+const char* const Rates[] = {"", "8000", "12000", "2000", "48000", "-", "11000", ""};
+const char* const Channels[] = {nullptr, "1", "2", "3"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) return 0;
-    const unsigned flags = data[0], lengths = data[1];
+    if (size < 3) return 0;
+    const unsigned flags = data[0], lengths = data[1], extra = data[2];
     const std::string& folder = fuzz::scratchFolder();
-    std::vector<std::string> arguments{fuzz::writeInput(data + 2, size - 2), "--frames", "2",
-                                       "--png", folder + "/picture.png"};
+    const std::string input = fuzz::writeInput(data + 3, size - 3);
+    const bool fromStream = (extra & 64) != 0;
+    std::vector<std::string> arguments{fromStream ? "-" : input, "--frames", "2", "--png", folder + "/picture.png"};
     if (flags & 1) arguments.push_back("--am");
     if (flags & 2) arguments.push_back("--sync");
     if (flags & 4) arguments.push_back("--invert");
@@ -33,6 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const char* line = LineLengths[(lengths >> 3) & 7])
         arguments.insert(arguments.end(), {"--line-samples", line});
     arguments.insert(arguments.end(), {"--sync-level", SyncLevels[(lengths >> 6) & 3]});
-    fuzz::runCommand(runDecode, arguments);
+    const std::string rate = Rates[extra & 7];
+    if (rate == "-") arguments.push_back("--no-resample");
+    else if (!rate.empty()) arguments.insert(arguments.end(), {"--rate", rate});
+    if (const char* channel = Channels[(extra >> 3) & 3]) arguments.insert(arguments.end(), {"--channel", channel});
+    if (extra & 32) arguments.insert(arguments.end(), {"--dump-signal", "-"});
+    if (fromStream) fuzz::runCommandOnStandardInput(runDecode, arguments, input);
+    else fuzz::runCommand(runDecode, arguments);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "tests/fuzz/FuzzSupport.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -50,6 +51,21 @@ int runCommand(int (*command)(int, char**), const std::vector<std::string>& argu
     for (std::string& argument : copies) argv.push_back(argument.data());
     argv.push_back(nullptr);
     return command(static_cast<int>(copies.size()), argv.data());
+}
+
+int runCommandOnStandardInput(int (*command)(int, char**), const std::vector<std::string>& arguments,
+                              const std::string& path) {
+    const int saved = ::dup(STDIN_FILENO);
+    const int file = ::open(path.c_str(), O_RDONLY);
+    if (saved < 0 || file < 0 || ::dup2(file, STDIN_FILENO) < 0) {
+        std::perror("nbtv fuzz: cannot make standard input");
+        std::abort();
+    }
+    ::close(file);
+    const int status = runCommand(command, arguments);
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
+    return status;
 }
 
 }  // namespace fuzz

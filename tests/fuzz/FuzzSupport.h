@@ -18,4 +18,8 @@ std::string writeInput(const std::uint8_t* data, std::size_t size);
 // Runs a sub-command (runDecode or runEncode) with these arguments.
 int runCommand(int (*command)(int, char**), const std::vector<std::string>& arguments);
 
+// The same with the file at `path` as standard input.
+int runCommandOnStandardInput(int (*command)(int, char**), const std::vector<std::string>& arguments,
+                              const std::string& path);
+
 }  // namespace fuzz

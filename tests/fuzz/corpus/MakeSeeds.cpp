@@ -145,9 +145,13 @@ Bytes soundFile(int format, int channels, int rate, const std::vector<double>& s
 }
 
 // The decode target's option bytes: flags (1 AM, 2 sync, 4 invert,
-// 8 levels, 16/32 filter, 64 store dump, 128 extreme levels) and lengths
-// (frame choice in bits 0-2, line choice in 3-5, sync level in 6-7).
-Bytes decodeOptions(unsigned flags, unsigned lengths) { return Bytes{static_cast<char>(flags), static_cast<char>(lengths)}; }
+// 8 levels, 16/32 filter, 64 store dump, 128 extreme levels), lengths
+// (frame choice in bits 0-2, line choice in 3-5, sync level in 6-7) and
+// extra (rate choice in bits 0-2, channel in 3-4, 32 signal dump to
+// standard output, 64 input from standard input).
+Bytes decodeOptions(unsigned flags, unsigned lengths, unsigned extra = 0) {
+    return Bytes{static_cast<char>(flags), static_cast<char>(lengths), static_cast<char>(extra)};
+}
 
 void decodeSeeds() {
     const std::vector<double> two = pictureSignal(2), one = pictureSignal(1);
@@ -219,6 +223,24 @@ void decodeSeeds() {
     save("decode", "w64-double", plain,
          soundFile(SF_FORMAT_W64 | SF_FORMAT_DOUBLE, 2, 12000, std::vector<double>(bit.begin(), bit.begin() + 1500)));
     save("decode", "not-sound", plain, "this is not a sound file\n");
+
+    // Other rates and channels, streams.
+    std::vector<double> right;
+    for (double v : two) right.insert(right.end(), {0.3 * std::sin(right.size() * 0.05), v});
+    Wav stereo44 = w16;
+    stereo44.channels = 2;
+    stereo44.rate = 44100;
+    stereo44.data = samples(std::vector<double>(right.begin(), right.begin() + 8000), 16, 1, false);
+    save("decode", "wav-44100-stereo-right", plain, wavFile(stereo44));
+    save("decode", "wav-44100-stereo-channel-2", decodeOptions(0, 0, 2 << 3), wavFile(stereo44));
+    save("decode", "wav-8bit-no-resample-stream", decodeOptions(0, 0, 5 | 64), goodFile);
+    save("decode", "wav-8bit-rate-2000-dump", decodeOptions(8, 0, 3 | 32), goodFile);
+    save("decode", "wav-8bit-stream", decodeOptions(0, 0, 64), goodFile);
+    save("decode", "wav-huge-claimed-size-stream", decodeOptions(0, 0, 64), wavFile(huge));
+    Wav slow = good;
+    slow.rate = 3;
+    save("decode", "wav-rate-3-upsampled", decodeOptions(0, 0, 4), wavFile(slow));
+    save("decode", "flac-16bit-stream", decodeOptions(0, 0, 1 | 64), soundFile(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 11025, bit));
 }
 
 // PNG chunks carry a CRC of their type and data.
@@ -287,6 +309,7 @@ void encodeSeeds() {
     QImage tiny(1, 1, QImage::Format_ARGB32);
     tiny.fill(QColor(10, 200, 30, 40));
     save("encode", "png-1x1-alpha", picture, imageFile(tiny, "PNG"));
+    save("encode", "png-1x1-alpha-to-standard-output", Bytes(1, '\4'), imageFile(tiny, "PNG"));
     save("encode", "png-wide", picture, imageFile(card.scaled(300, 7), "PNG"));
     save("encode", "png-0x0", picture, pngClaiming(0, 0));
     save("encode", "png-0x5", picture, pngClaiming(0, 5));
