@@ -7,8 +7,8 @@
 // pipewire-pulse); without one the lists are empty and nothing moves.
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "core/SoundDeviceList.h"
 #include "core/WindowTypes.h"
 
 namespace platform {
@@ -17,19 +17,9 @@ namespace platform {
 // server's default or the device of the running stream may have changed.
 constexpr win::UINT WM_SOUNDDEVICES = win::WM_USER + 0x2200;
 
-constexpr std::uint32_t NoSoundDevice = 0xFFFFFFFFu;
-
-struct SoundDevice {
-    std::uint32_t index = NoSoundDevice;  // the server's number for it
-    std::string name;                     // the server's name
-    std::string description;              // what the desktop shows
-};
-
-struct SoundDeviceList {
-    std::vector<SoundDevice> devices;     // in the server's order
-    std::string defaultName;              // the server's default device
-    std::uint32_t streamDevice = NoSoundDevice;  // where our running stream is
-};
+using core::NoSoundDevice;
+using core::SoundDevice;
+using core::SoundDeviceList;
 
 // The application name the server shows for this program's streams
 // ("NBTV Viewer"); set before the first sound device is opened.

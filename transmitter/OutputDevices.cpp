@@ -5,9 +5,7 @@
 // running output there; the sound server remembers the choice for this
 // program's next run. The list is rebuilt whenever the server reports a
 // change.
-#include <string>
-#include <vector>
-
+#include "dialog/DeviceMenu.h"
 #include "dialog/DialogLayer.h"
 #include "dialog/DialogMenus.h"
 #include "platform/SoundDevices.h"
@@ -17,52 +15,22 @@ using namespace win;
 using namespace transmitter_id;
 
 namespace {
-
-dialog::HMENU outputMenu = nullptr;
-std::vector<platform::SoundDevice> shownDevices;  // behind the items after "Default"
-
-std::string menuText(const platform::SoundDevice& device) {
-    std::string text;
-    for (char c : device.description.empty() ? device.name : device.description) {
-        if (c == '&') text += '&';
-        text += c;
-    }
-    return text;
-}
-
+dialog::DeviceMenu outputDevices{nullptr, OutputDeviceDefault, OutputDeviceFirst, OutputDeviceLast, {}};
 }  // namespace
 
 void addOutputDeviceMenu(HWND window) {
-    outputMenu = dialog::newMenu(false);
-    shownDevices.clear();
-    dialog::addMenuItem(outputMenu, "Default", OutputDeviceDefault, -1, nullptr);
-    dialog::setContextMenu(window, outputMenu);
+    outputDevices.menu = dialog::newMenu(false);
+    outputDevices.shown.clear();
+    dialog::addMenuItem(outputDevices.menu, "Default", OutputDeviceDefault, -1, nullptr);
+    dialog::setContextMenu(window, outputDevices.menu);
 }
 
 void refreshOutputDevices(HWND window) {
-    for (std::size_t i = 0; i < shownDevices.size(); ++i)
-        dialog::removeMenuItem(window, OutputDeviceFirst + static_cast<int>(i));
-    platform::SoundDeviceList list = platform::soundDevices(false);
-    shownDevices.clear();
-    bool onDefault = list.streamDevice == platform::NoSoundDevice;
-    for (const platform::SoundDevice& device : list.devices) {
-        if (OutputDeviceFirst + static_cast<int>(shownDevices.size()) > OutputDeviceLast) break;
-        const int id = OutputDeviceFirst + static_cast<int>(shownDevices.size());
-        dialog::addMenuItem(outputMenu, menuText(device), id, -1, nullptr);
-        dialog::checkMenuItem(window, id, device.index == list.streamDevice);
-        if (device.index == list.streamDevice && device.name == list.defaultName) onDefault = true;
-        shownDevices.push_back(device);
-    }
-    dialog::checkMenuItem(window, OutputDeviceDefault, onDefault);
+    dialog::refreshDeviceMenu(window, outputDevices, platform::soundDevices(false));
 }
 
 void outputDeviceCommand(HWND window, int id) {
-    if (id < OutputDeviceDefault || id > OutputDeviceLast) return;
     std::uint32_t index = platform::NoSoundDevice;
-    if (id != OutputDeviceDefault) {
-        const std::size_t n = static_cast<std::size_t>(id - OutputDeviceFirst);
-        if (n >= shownDevices.size()) return;
-        index = shownDevices[n].index;
-    }
+    if (!dialog::deviceOfItem(outputDevices, id, index)) return;
     if (!platform::moveSoundStream(false, index)) refreshOutputDevices(window);
 }
