@@ -15,6 +15,7 @@
 #include "dialog/DialogReadBack.h"
 #include "dialog/MenuReadBack.h"
 #include "platform/SoundDevices.h"
+#include "tests/common/LiveSteps.h"
 #include "tests/platform/PrivatePulseServer.h"
 #include "tests/viewer/ViewerTestSupport.h"
 
@@ -22,26 +23,8 @@ using namespace viewer_id;
 
 namespace {
 
-std::string commandOutput(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char chunk[4096];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) text.append(chunk, n);
-        pclose(pipe);
-    }
-    return text;
-}
-
-// Runs the window's events until the condition holds, for at most 10 s.
-template <class Condition>
-bool eventually(Condition condition) {
-    for (int i = 0; i < 100 && !condition(); ++i) {
-        dialog::processPendingEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return condition();
-}
+using livetest::commandOutput;
+using livetest::eventually;
 
 int itemCalled(win::HWND w, const std::string& text) {
     for (int id = InputDeviceFirst; id <= InputDeviceLast; ++id)
