@@ -186,6 +186,17 @@ bool pulseWanted() {
     return substituteOpenInForce() == nullptr && soundChoice() != SoundChoice::PortAudio;
 }
 
+// Detaches our callbacks and lets the stream go; with the main loop locked.
+void releaseStream(pa_stream* s) {
+    pa_stream_set_state_callback(s, nullptr, nullptr);
+    pa_stream_set_read_callback(s, nullptr, nullptr);
+    pa_stream_set_write_callback(s, nullptr, nullptr);
+    pa_stream_set_moved_callback(s, nullptr, nullptr);
+    pa_stream_set_underflow_callback(s, nullptr, nullptr);
+    pa_stream_disconnect(s);
+    pa_stream_unref(s);
+}
+
 }  // namespace
 
 bool pulseAvailable() {
@@ -249,13 +260,7 @@ win::MMRESULT pulseOpen(Device& device, const win::WAVEFORMATEX& format) {
     if (connected < 0 || !pulseconn::waitFor(5, settled) ||
         pa_stream_get_state(s) != PA_STREAM_READY) {
         int error = pa_context_errno(c);
-        pa_stream_set_state_callback(s, nullptr, nullptr);
-        pa_stream_set_read_callback(s, nullptr, nullptr);
-        pa_stream_set_write_callback(s, nullptr, nullptr);
-        pa_stream_set_moved_callback(s, nullptr, nullptr);
-        pa_stream_set_underflow_callback(s, nullptr, nullptr);
-        pa_stream_disconnect(s);
-        pa_stream_unref(s);
+        releaseStream(s);
         return error == PA_OK ? win::MMSYSERR_ERROR : resultFor(error);
     }
     device.stream = new PulseStream{s, device.input};
@@ -269,13 +274,7 @@ void pulseClose(Device& device) {
     {
         MainloopLock lock;
         pa_stream* s = ps->stream;
-        pa_stream_set_state_callback(s, nullptr, nullptr);
-        pa_stream_set_read_callback(s, nullptr, nullptr);
-        pa_stream_set_write_callback(s, nullptr, nullptr);
-        pa_stream_set_moved_callback(s, nullptr, nullptr);
-        pa_stream_set_underflow_callback(s, nullptr, nullptr);
-        pa_stream_disconnect(s);
-        pa_stream_unref(s);
+        releaseStream(s);
     }
     delete ps;
     device.stream = nullptr;
