@@ -56,6 +56,13 @@ TEST(Outputs, StandardInputAndOutputMakeAPipe) {
     // A stream longer than its header says still decodes to its end.
     ASSERT_EQ(shell(dir, "cat card.wav | $C decode - --levels 2>/dev/null >levels"), 0);
     EXPECT_EQ(lines(readFile(dir / "levels")).size(), 3u);
+    // Long enough that the file is completed well after its start went out:
+    // to a pipe it is still the file, byte for byte, and it decodes whole.
+    ASSERT_EQ(encode({dir / "card.png", "-o", dir / "long.wav", "--frames", "12"}), 0);
+    ASSERT_EQ(shell(dir, "$C encode card.png -o - --frames 12 >long-piped.wav"), 0);
+    EXPECT_TRUE(readFile(dir / "long-piped.wav") == readFile(dir / "long.wav"));
+    ASSERT_EQ(shell(dir, "$C decode long.wav --levels 2>/dev/null >long-levels"), 0);
+    EXPECT_EQ(lines(readFile(dir / "long-levels")).size(), 12u);
 }
 
 TEST(Outputs, SpecialFilesAreWrittenThroughAndLinksFollowed) {
