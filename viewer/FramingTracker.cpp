@@ -29,6 +29,8 @@ constexpr int SearchAgreement = 6;  // samples between two frames' peaks
 constexpr int BreakReach = 3;
 constexpr int RivalDistance = 40;
 constexpr double RivalShare = 0.8;
+// The same with what the line starts share taken out of the fold.
+constexpr double LineContrast = 0.25, LineRivalShare = 0.95;
 // Following: what makes a break, how far a measurement may stray from the
 // fit, how many frames are fitted, and how many misses lose the lock.
 constexpr double FollowContrast = 0.35, FollowFloor = 0.4;
@@ -215,6 +217,33 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
     }
 }
 
+namespace {
+
+// Where in the wrapped fold w (bins + 2 BreakReach + 1 values, bin b at
+// b + BreakReach) the break stands out, and whether it stands out enough:
+// a rival as strong elsewhere (line starts through a channel that mangles
+// the sync bursts, say) means no break is known.
+bool foldBreak(const std::vector<double>& w, int bins, double mean, double contrast, double share, double& centre,
+               int& peak) {
+    double strength = 0;
+    locateBreak(w.data(), bins + 2 * BreakReach, mean, centre, strength);
+    centre -= BreakReach;
+    peak = (static_cast<int>(std::lround(centre)) + bins) % bins;
+    double rival = 0, run = 0;
+    constexpr int Width = 2 * BreakReach + 1;
+    for (int j = 0; j < Width; ++j) run += w[static_cast<std::size_t>(j)];
+    for (int b = 0; b < bins; ++b) {
+        // run: the fold's bins b - BreakReach .. b + BreakReach.
+        int away = std::abs(b - peak);
+        away = std::min(away, bins - away);
+        if (away >= RivalDistance) rival = std::max(rival, run - Width * mean);
+        run += w[static_cast<std::size_t>(b + Width)] - w[static_cast<std::size_t>(b)];
+    }
+    return strength > contrast && rival < share * strength;
+}
+
+}  // namespace
+
 void FramingTracker::searchFrameEnd() {
     const int bins = static_cast<int>(std::min<std::int64_t>(processed_ - modelBase_,
                                                              static_cast<std::int64_t>(fold_.size())));
@@ -226,23 +255,31 @@ void FramingTracker::searchFrameEnd() {
     wrapped_.resize(static_cast<std::size_t>(bins + 2 * BreakReach + 1));
     for (int b = -BreakReach; b <= bins + BreakReach; ++b)
         wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[static_cast<std::size_t>((b + bins) % bins)];
-    double strength = 0, centre = 0;
-    locateBreak(wrapped_.data(), bins + 2 * BreakReach, mean, centre, strength);
-    centre -= BreakReach;
-    const int peak = (static_cast<int>(std::lround(centre)) + bins) % bins;
-    // Once a frame: a rival as strong elsewhere (line starts through a
-    // channel that mangles the sync bursts, say) means no break is known.
-    double rival = 0, run = 0;
-    constexpr int Width = 2 * BreakReach + 1;
-    for (int j = 0; j < Width; ++j) run += wrapped_[static_cast<std::size_t>(j)];
-    for (int b = 0; b < bins; ++b) {
-        // run: the fold's bins b - BreakReach .. b + BreakReach.
-        int away = std::abs(b - peak);
-        away = std::min(away, bins - away);
-        if (away >= RivalDistance) rival = std::max(rival, run - Width * mean);
-        run += wrapped_[static_cast<std::size_t>(b + Width)] - wrapped_[static_cast<std::size_t>(b)];
+    double centre = 0;
+    int peak = 0;
+    bool found = mean < SearchFloor && foldBreak(wrapped_, bins, mean, SearchContrast, RivalShare, centre, peak);
+    if (!found && mean < SearchFloor) {
+        // Line sync bursts a channel has smeared stand out at every line
+        // start about as much as the break does. What the 32 line starts
+        // share is taken out of each: the fold's average a whole number of
+        // lines on. The frame's start, a line start with the phase break
+        // beside it, is what is left.
+        const double line = SentLineSamples * scale_;
+        lineComb_.assign(static_cast<std::size_t>(bins), 0.0);
+        for (int l = 0; l < SentLines; ++l) {
+            const int shift = static_cast<int>(std::lround(line * l));
+            for (int b = 0; b < bins; ++b) {
+                int at = b + shift;
+                if (at >= bins) at -= bins;
+                lineComb_[static_cast<std::size_t>(b)] += fold_[static_cast<std::size_t>(at)];
+            }
+        }
+        for (int b = -BreakReach; b <= bins + BreakReach; ++b) {
+            const std::size_t at = static_cast<std::size_t>((b + bins) % bins);
+            wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[at] - lineComb_[at] / SentLines;
+        }
+        found = foldBreak(wrapped_, bins, 0.0, LineContrast, LineRivalShare, centre, peak);
     }
-    const bool found = strength > SearchContrast && mean < SearchFloor && rival < RivalShare * strength;
     int distance = bins;
     if (lastPeak_ >= 0) {
         distance = std::abs(peak - lastPeak_);

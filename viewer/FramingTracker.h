@@ -98,7 +98,7 @@ private:
     std::int64_t processed_ = 0;
     std::vector<float> fold_;
     std::vector<float> scratch_, measures_;
-    std::vector<double> wrapped_;
+    std::vector<double> wrapped_, lineComb_;
     int foldedFrames_ = 0;
     float foldWeight_ = 1;
     int lastPeak_ = -1;
