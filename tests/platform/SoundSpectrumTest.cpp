@@ -6,17 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/common/ToneBytes.h"
 #include "platform/SoundSpectrum.h"
 
 namespace {
 
-std::vector<std::uint8_t> sine(double hz, int rate, int count, double amplitude) {
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
-    for (int n = 0; n < count; ++n)
-        bytes[static_cast<std::size_t>(n)] =
-            static_cast<std::uint8_t>(128 + std::lround(amplitude * std::sin(2 * M_PI * hz * n / rate)));
-    return bytes;
-}
 
 int strongestBin(const std::vector<float>& levels) {
     return static_cast<int>(std::max_element(levels.begin(), levels.end()) - levels.begin());
