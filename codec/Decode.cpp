@@ -186,7 +186,7 @@ int decode(const codec::DecodeOptions& o) {
             error = signalDump->errorText();
             return false;
         }
-        if (storeDump && !storeDump->write(store.bytes.data(), store.bytes.size())) {
+        if (storeDump && !storeDump->write(shown->bytes.data(), shown->bytes.size())) {
             error = storeDump->errorText();
             return false;
         }
