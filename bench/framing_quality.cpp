@@ -249,6 +249,12 @@ int main(int argc, char** argv) {
                 Channel c{ppm, snr, std::uniform_real_distribution<double>(0, 3841)(random),
                           std::uniform_real_distribution<double>(-50, 50)(random)};
                 const std::vector<std::uint8_t> sound = impair(sent[sync], c, random);
+                // FRAMING_QUALITY_CASE=ppm,snr,sync (snr 0: clean) runs that row alone.
+                if (const char* only = std::getenv("FRAMING_QUALITY_CASE"); only != nullptr) {
+                    char row[64];
+                    std::snprintf(row, sizeof row, "%.0f,%.0f,%d", ppm, snr, sync);
+                    if (std::string(only) != row) continue;
+                }
                 const std::string wav = work + "/case.wav";
                 writeU8Wav(wav, sound);
 

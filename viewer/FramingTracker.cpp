@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <cstdio>
+#include <cstdlib>
 
 namespace rx {
 
@@ -20,71 +22,31 @@ constexpr double BlackHz = 1727.7, SyncHz = 2969.0;
 constexpr double Hilbert1 = 0.576, Hilbert3 = 0.076;
 constexpr int HilbertReach = 3;
 
-// Searching: how fast the fold forgets, and what makes its peak a break.
-constexpr float FoldForget = 0.5f;
-constexpr double SearchContrast = 0.4, SearchFloor = 0.4;
-constexpr int SearchAgreement = 6;  // samples between two frames' peaks
-// The break is looked for over this many samples either side, and must
-// stand out this much over anything this far from it.
-constexpr int BreakReach = 3;
-constexpr int RivalDistance = 40;
-constexpr double RivalShare = 0.8;
-// The same with what the line starts share taken out of the fold.
-constexpr double LineContrast = 0.25, LineRivalShare = 0.95;
-// Following: what makes a break, how far a measurement may stray from the
-// fit, how many frames are fitted, and how many misses lose the lock.
+// Searching: how close two frames' breaks must agree, and the steps of
+// the periods tried.
+constexpr int SearchAgreement = 6;
+constexpr double PeriodStep = 0.5;
+// Following: the fold of the last frames about the predicted break, over
+// periods in these steps about the running one; what makes a break in it;
+// how much of a new period is taken each frame; how many frames without
+// break or bursts lose the lock.
+constexpr double FollowStep = 0.125;
+constexpr int FollowSteps = 8;
 constexpr double FollowContrast = 0.35, FollowFloor = 0.4;
-constexpr double FollowTolerance = 3;
-constexpr std::size_t FittedFrames = 32;
+constexpr double PeriodGain = 0.25;
 constexpr int MissesToLose = 8;
+
 // Sync bursts: the reach of the search about each line start, the advance
 // band that counts as sync and the contrast that makes them present.
 constexpr int SyncBefore = 6, SyncAfter = 9, SyncWidth = 4;
 constexpr double SyncBand = 0.2, SyncContrast = 0.35;
 // The period is held within this fraction of the nominal one.
-constexpr double MaxClockError = 0.004;
+constexpr double MaxClockError = 0.001;
 // Where the break's centroid stands against the frame's true start, and
 // the sync box against the line's first sample: found on clean signals from
 // the transmitter's synthesis. A channel's band-pass moves the break's
 // centroid up to a sample earlier.
 constexpr double BreakBias = 0.0, SyncBias = 0.7;
-
-// Where in m[0..n) the break measure stands out most over a run of
-// 2 BreakReach + 1 samples (a channel's filters spread the one-sample break
-// over several): the run's centroid (weighted by the squared excess over
-// the floor) and its excess over the floor. The floor is the mean of m outside the run, or `mean` where that
-// is all there is; it is returned.
-double locateBreak(const double* m, int n, double mean, double& centre, double& strength) {
-    constexpr int Width = 2 * BreakReach + 1;
-    if (n < Width) {
-        centre = strength = 0;
-        return mean;
-    }
-    double run = 0, best = -1, total = 0;
-    int at = 0;
-    for (int j = 0; j < n; ++j) total += m[j];
-    for (int j = 0; j < Width; ++j) run += m[j];
-    for (int j = 0;; ++j) {
-        if (run > best) {
-            best = run;
-            at = j;
-        }
-        if (j + Width >= n) break;
-        run += m[j + Width] - m[j];
-    }
-    const double floor = n > 2 * Width ? (total - best) / (n - Width) : mean;
-    double weight = 0, moment = 0;
-    for (int j = at; j < at + Width; ++j) {
-        // Squared, so that the break outweighs the picture's own small
-        // excursions beside it.
-        const double excess = std::max(0.0, m[j] - floor) * std::max(0.0, m[j] - floor);
-        weight += excess;
-        moment += excess * j;
-    }
-    centre = weight > 0 ? moment / weight : at + BreakReach;
-    strength = best - Width * floor;
-    return floor;
-}
 
 // The peak of s[0..n) (n >= 3), refined by a parabola through it and its
 // neighbours.
@@ -120,16 +82,15 @@ void FramingTracker::reset(int sampleRate) {
     modelStart_ = 16;
     modelBase_ = 16;
     processed_ = 16;
-    fold_.assign(static_cast<std::size_t>(std::ceil(nominalPeriod_ * (1 + MaxClockError))) + 4, 0.0f);
-    foldedFrames_ = 0;
-    foldWeight_ = 1;
-    lastPeak_ = -1;
+    search_.reset(nominalPeriod_ * (1 + MaxClockError), SentLineSamples * scale_, SentLines);
+    search_.restart(processed_);
+    searchedFrames_ = 0;
+    haveFound_ = false;
     frame_ = 0;
     eventAt_ = 0;
-    observations_.clear();
     fitStart_ = 0;
-    fitPeriod_ = period_;
     fitFrame_ = 0;
+    followedFrames_ = 0;
     missed_ = 0;
     syncPresent_ = false;
     lockedAt_ = -1;
@@ -211,150 +172,68 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
         const float magnitude = std::sqrt(re * re + im * im);
         out[i] = magnitude > 1e-9f ? 1.0f - (re * c + im * sn) / magnitude : 0.0f;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t bin = static_cast<std::size_t>(from - modelBase_) + i;
-        if (bin < fold_.size()) fold_[bin] += foldWeight_ * (out[i] - fold_[bin]);
-    }
+    for (std::size_t i = 0; i < count; ++i) search_.put(from + static_cast<std::int64_t>(i), out[i]);
 }
-
-namespace {
-
-// Where in the wrapped fold w (bins + 2 BreakReach + 1 values, bin b at
-// b + BreakReach) the break stands out, and whether it stands out enough:
-// a rival as strong elsewhere (line starts through a channel that mangles
-// the sync bursts, say) means no break is known.
-bool foldBreak(const std::vector<double>& w, int bins, double mean, double contrast, double share, double& centre,
-               int& peak) {
-    double strength = 0;
-    locateBreak(w.data(), bins + 2 * BreakReach, mean, centre, strength);
-    centre -= BreakReach;
-    peak = (static_cast<int>(std::lround(centre)) + bins) % bins;
-    double rival = 0, run = 0;
-    constexpr int Width = 2 * BreakReach + 1;
-    for (int j = 0; j < Width; ++j) run += w[static_cast<std::size_t>(j)];
-    for (int b = 0; b < bins; ++b) {
-        // run: the fold's bins b - BreakReach .. b + BreakReach.
-        int away = std::abs(b - peak);
-        away = std::min(away, bins - away);
-        if (away >= RivalDistance) rival = std::max(rival, run - Width * mean);
-        run += w[static_cast<std::size_t>(b + Width)] - w[static_cast<std::size_t>(b)];
-    }
-    return strength > contrast && rival < share * strength;
-}
-
-}  // namespace
 
 void FramingTracker::searchFrameEnd() {
-    const int bins = static_cast<int>(std::min<std::int64_t>(processed_ - modelBase_,
-                                                             static_cast<std::int64_t>(fold_.size())));
-    // The fold around the frame, wrapped at its ends, and where in it the
-    // break stands out.
-    double sum = 0;
-    for (int b = 0; b < bins; ++b) sum += fold_[static_cast<std::size_t>(b)];
-    const double mean = sum / bins;
-    wrapped_.resize(static_cast<std::size_t>(bins + 2 * BreakReach + 1));
-    for (int b = -BreakReach; b <= bins + BreakReach; ++b)
-        wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[static_cast<std::size_t>((b + bins) % bins)];
-    double centre = 0;
-    int peak = 0;
-    bool found = mean < SearchFloor && foldBreak(wrapped_, bins, mean, SearchContrast, RivalShare, centre, peak);
-    if (!found && mean < SearchFloor) {
-        // Line sync bursts a channel has smeared stand out at every line
-        // start about as much as the break does. What the 32 line starts
-        // share is taken out of each: the fold's average a whole number of
-        // lines on. The frame's start, a line start with the phase break
-        // beside it, is what is left.
-        const double line = SentLineSamples * scale_;
-        lineComb_.assign(static_cast<std::size_t>(bins), 0.0);
-        for (int l = 0; l < SentLines; ++l) {
-            const int shift = static_cast<int>(std::lround(line * l));
-            for (int b = 0; b < bins; ++b) {
-                int at = b + shift;
-                if (at >= bins) at -= bins;
-                lineComb_[static_cast<std::size_t>(b)] += fold_[static_cast<std::size_t>(at)];
-            }
-        }
-        for (int b = -BreakReach; b <= bins + BreakReach; ++b) {
-            const std::size_t at = static_cast<std::size_t>((b + bins) % bins);
-            wrapped_[static_cast<std::size_t>(b + BreakReach)] = fold_[at] - lineComb_[at] / SentLines;
-        }
-        found = foldBreak(wrapped_, bins, 0.0, LineContrast, LineRivalShare, centre, peak);
-    }
-    int distance = bins;
-    if (lastPeak_ >= 0) {
-        distance = std::abs(peak - lastPeak_);
-        distance = std::min(distance, bins - distance);
-    }
-    ++foldedFrames_;
-    foldWeight_ = std::max(FoldForget, 1.0f / static_cast<float>(foldedFrames_ + 1));
-    lastPeak_ = found ? peak : -1;
+    // The break folded over the frames searched so far, for the periods a
+    // clock error allows; found in the same place two frames running, it
+    // gives the lock.
+    ++searchedFrames_;
+    const int bins = static_cast<int>(std::ceil(period_));
+    const double step = PeriodStep * scale_;
+    const int reach = static_cast<int>(std::ceil(nominalPeriod_ * MaxClockError / step));
+    const FramingSearch::Found found =
+        search_.search(processed_ - FramingSearch::RunReach, bins, searchedFrames_, period_, step, reach);
+    const bool agrees = found.found && haveFound_ &&
+                        std::abs(std::remainder(found.position - lastFound_, found.period)) <= SearchAgreement;
+    haveFound_ = found.found;
+    lastFound_ = found.position;
 
-    const std::int64_t base = modelBase_;
+    const std::int64_t lastQueued = modelBase_;
     modelStart_ += period_;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
-    if (found && distance <= SearchAgreement) {
-        lockAt(static_cast<double>(base) + centre - BreakBias);
+    if (agrees) {
+        const double limit = nominalPeriod_ * MaxClockError;
+        // The frame that starts at the break is cut too when it starts
+        // after the one already queued.
+        if (found.position > static_cast<double>(lastQueued) + 1) starts_.push_back(found.position - BreakBias);
+        lockAt(found.position - BreakBias, std::clamp(found.period, nominalPeriod_ - limit, nominalPeriod_ + limit));
         return;
     }
-    // The fold follows the frames: bin b stays sample modelBase_ + b.
+    // Frames follow at the running period meanwhile.
     starts_.push_back(static_cast<double>(modelBase_));
 }
 
-void FramingTracker::lockAt(double breakPosition) {
+void FramingTracker::lockAt(double breakPosition, double period) {
     locked_ = true;
+    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "LOCK at %.2f period %.3f\n", breakPosition, period);
     lockedAt_ = processed_ + HilbertReach + 1;  // the last sample the search needed
-    // The fold lags a drifting break, so its position only aims the first
-    // measurements; the fit is made of those alone.
-    observations_.clear();
     fitFrame_ = 0;
     fitStart_ = breakPosition;
-    fitPeriod_ = period_;
+    period_ = period;
+    // The search's measure of the frames it folded stays with the follower.
+    followedFrames_ = std::min(searchedFrames_, FramingSearch::FoldFrames);
     frame_ = 1;
     missed_ = 0;
     eventAt_ = followEventAt(predictedStart(frame_));
 }
 
 void FramingTracker::loseLock(double nextStart) {
+    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "LOSE next %.2f period %.3f\n", nextStart, period_);
     locked_ = false;
     syncPresent_ = false;
     modelStart_ = nextStart;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
     processed_ = std::max(modelBase_, total_ - 1 - HilbertReach);
-    std::fill(fold_.begin(), fold_.end(), 0.0f);
-    foldedFrames_ = 0;
-    foldWeight_ = 1;
-    lastPeak_ = -1;
+    search_.restart(processed_);
+    searchedFrames_ = 0;
+    haveFound_ = false;
     starts_.push_back(static_cast<double>(modelBase_));
 }
 
 double FramingTracker::predictedStart(std::int64_t frame) const {
-    return fitStart_ + fitPeriod_ * static_cast<double>(frame - fitFrame_);
-}
-
-void FramingTracker::refit() {
-    // Least squares over the frames measured, about the newest; the period
-    // falls back on the running one until two frames far enough apart have
-    // been measured.
-    const Observation& newest = observations_.back();
-    fitFrame_ = newest.frame;
-    double sk = 0, ss = 0, skk = 0, sks = 0;
-    const double count = static_cast<double>(observations_.size());
-    for (const Observation& o : observations_) {
-        const double k = static_cast<double>(o.frame - newest.frame);
-        const double s = o.start - newest.start;
-        sk += k;
-        ss += s;
-        skk += k * k;
-        sks += k * s;
-    }
-    const double spread = skk - sk * sk / count;
-    double slope = period_;
-    if (observations_.size() >= 2 && spread > 0) slope = (sks - sk * ss / count) / spread;
-    const double limit = nominalPeriod_ * MaxClockError;
-    slope = std::clamp(slope, nominalPeriod_ - limit, nominalPeriod_ + limit);
-    fitPeriod_ = slope;
-    fitStart_ = newest.start + (ss - slope * sk) / count;
-    period_ = slope;
+    return fitStart_ + period_ * static_cast<double>(frame - fitFrame_);
 }
 
 std::int64_t FramingTracker::followEventAt(double predicted) const {
@@ -362,21 +241,6 @@ std::int64_t FramingTracker::followEventAt(double predicted) const {
     // reach beyond them.
     const double lastLine = predicted + scale_ * (1 + SentLineSamples * (SentLines - 1));
     return static_cast<std::int64_t>(std::ceil(lastLine)) + SyncAfter + 2 * HilbertReach + 4;
-}
-
-bool FramingTracker::measureBreak(double predicted, double& position) const {
-    const std::int64_t centre = std::llround(predicted);
-    const int w = window_;
-    std::vector<double> m(static_cast<std::size_t>(2 * w + 3));
-    for (int j = -w - 1; j <= w + 1; ++j) m[static_cast<std::size_t>(j + w + 1)] = breakMeasure(centre + j);
-    double sum = 0;
-    for (double v : m) sum += v;
-    double centreAt = 0, strength = 0;
-    const double floor = locateBreak(m.data(), static_cast<int>(m.size()), sum / static_cast<double>(m.size()),
-                                     centreAt, strength);
-    if (!(strength > FollowContrast && floor < FollowFloor)) return false;
-    position = static_cast<double>(centre - w - 1) + centreAt - BreakBias;
-    return true;
 }
 
 bool FramingTracker::measureSync(double predicted, double& position) const {
@@ -419,25 +283,39 @@ bool FramingTracker::measureSync(double predicted, double& position) const {
 
 void FramingTracker::followFrame() {
     const double predicted = predictedStart(frame_);
-    double breakAt = 0, syncAt = 0;
-    const bool haveBreak = measureBreak(predicted, breakAt);
+    // The break measure about the predicted start, for the fold of the
+    // frames followed: wide enough for the fold's periods to reach back.
+    const std::int64_t centre = std::llround(predicted);
+    const std::int64_t margin = window_ + static_cast<std::int64_t>(std::ceil(FollowSteps * FollowStep * scale_ * FramingSearch::FoldFrames));
+    for (std::int64_t n = centre - margin - 2 * FramingSearch::RunReach; n <= centre + margin + FramingSearch::RunReach;
+         ++n)
+        search_.put(n, breakMeasure(n));
+    followedFrames_ = std::min(followedFrames_ + 1, FramingSearch::FoldFrames);
+    double floor = 0;
+    const FramingSearch::Found fold =
+        search_.follow(predicted, window_, followedFrames_, period_, FollowStep * scale_, FollowSteps, floor);
+    const bool haveBreak = fold.score > FollowContrast && floor < FollowFloor;
+    double syncAt = 0;
     syncPresent_ = measureSync(predicted, syncAt);
-    // The break places the frame to a tenth of a sample on a clean signal;
-    // the bursts, smeared by the filters, keep it placed while the break
-    // is lost in noise.
-    bool measured = haveBreak || syncPresent_;
-    const double at = haveBreak ? breakAt : syncAt;
-    const double tolerance = observations_.size() >= 3 ? FollowTolerance : window_;
-    if (measured && std::abs(at - predicted) > tolerance) measured = false;
-    if (measured) {
-        observations_.push_back({frame_, at});
-        while (observations_.size() > FittedFrames) observations_.pop_front();
-        refit();
+    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "frame %ld pred %.2f break %d %.2f (%.2f floor %.2f p %.3f) sync %d %.2f\n", (long)frame_, predicted, haveBreak, fold.position, fold.score, floor, fold.period, syncPresent_, syncAt);
+    // The break, folded over the last frames along the period that gathers
+    // it best, places this frame; the bursts, smeared by the filters, keep
+    // it placed while the break is lost in noise.
+    double start = predicted;
+    if (haveBreak) {
+        start = fold.position - BreakBias;
+        const double limit = nominalPeriod_ * MaxClockError;
+        period_ = std::clamp(period_ + PeriodGain * (fold.period - period_), nominalPeriod_ - limit,
+                             nominalPeriod_ + limit);
+        missed_ = 0;
+    } else if (syncPresent_) {
+        start = syncAt;
         missed_ = 0;
     } else {
         ++missed_;
     }
-    const double start = predictedStart(frame_);
+    fitStart_ = start;
+    fitFrame_ = frame_;
     starts_.push_back(start);
     if (missed_ >= MissesToLose) {
         loseLock(start + period_);

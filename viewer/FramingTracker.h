@@ -16,6 +16,8 @@
 #include <deque>
 #include <vector>
 
+#include "viewer/FramingSearch.h"
+
 namespace rx {
 
 class FramingTracker {
@@ -59,20 +61,13 @@ public:
 
 private:
     static constexpr std::size_t RingMask = RingSize - 1;
-    struct Observation {
-        std::int64_t frame;
-        double start;
-    };
-
     void advance();
     void searchSamples(std::int64_t from, std::int64_t to);
     void searchFrameEnd();
     void followFrame();
-    void lockAt(double breakPosition);
+    void lockAt(double breakPosition, double period);
     void loseLock(double nextStart);
     double predictedStart(std::int64_t frame) const;
-    void refit();
-    bool measureBreak(double predicted, double& position) const;
     bool measureSync(double predicted, double& position) const;
     std::int64_t followEventAt(double predicted) const;
     // Advance phasor of sample n: analytic sample n times the conjugate of
@@ -91,26 +86,24 @@ private:
     std::int64_t total_ = 0;
 
     // Searching: frames of the running period from modelStart_, the break
-    // measure folded over them.
+    // measure of each sample handed to the search.
     bool locked_ = false;
     double modelStart_ = 0;
     std::int64_t modelBase_ = 0;
     std::int64_t processed_ = 0;
-    std::vector<float> fold_;
     std::vector<float> scratch_, measures_;
-    std::vector<double> wrapped_, lineComb_;
-    int foldedFrames_ = 0;
-    float foldWeight_ = 1;
-    int lastPeak_ = -1;
+    FramingSearch search_;
+    int searchedFrames_ = 0;
+    bool haveFound_ = false;
+    double lastFound_ = 0;
 
-    // Following: the frame being followed, and the measured starts the
-    // period and phase are fitted to.
+    // Following: the frame being followed, and the start of the last one.
     std::int64_t frame_ = 0;
     std::int64_t eventAt_ = 0;
-    std::deque<Observation> observations_;
-    double fitStart_ = 0, fitPeriod_ = 3841;
+    double fitStart_ = 0;
     std::int64_t fitFrame_ = 0;
     int missed_ = 0;
+    int followedFrames_ = 0;  // frames of break measure the follow fold has
     bool syncPresent_ = false;
     std::int64_t lockedAt_ = -1;
 
