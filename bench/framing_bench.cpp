@@ -3,6 +3,7 @@
 // measured and folded.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <vector>
 
 #include "tests/common/SentSignal.h"
@@ -40,16 +41,16 @@ void followFrame(benchmark::State& state) {
 }
 BENCHMARK(followFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-// One frame of silence per iteration: nothing to lock to, so the tracker
-// searches all the time.
+// One frame of a steady tone per iteration (a whole number of cycles, so
+// it runs on unbroken from one to the next): a tone, but no break to lock
+// to, so the tracker folds and searches every frame.
 void searchFrame(benchmark::State& state) {
-    const std::vector<std::uint8_t> quiet(3841, 128);
-    std::vector<std::uint8_t> noise(3841);
-    unsigned x = 1;
-    for (auto& b : noise) b = static_cast<std::uint8_t>(128 + ((x = x * 1103515245u + 12345u) >> 28) - 8);
+    std::vector<std::uint8_t> tone(3841);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<std::uint8_t>(128 + std::lround(100 * std::sin(2 * 3.141592653589793 * 768 * i / 3841.0)));
     rx::FramingTracker tracker;
     for (auto _ : state) {
-        tracker.feed(noise.data(), noise.size());
+        tracker.feed(tone.data(), tone.size());
         while (tracker.hasFrameStart()) tracker.popFrameStart();
     }
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace rx {
 
@@ -17,6 +15,9 @@ constexpr int RunWidth = 2 * FramingSearch::RunReach + 1;
 constexpr double BreakContrast = 0.4, BreakScore = 3, BreakShare = 0.8;
 constexpr double LineContrast = 0.25, LineScore = 3, LineShare = 0.95;
 constexpr int RivalDistance = 40;
+// The share of a frame's part of the fold's peak that the newest frame
+// must hold itself.
+constexpr double NewestShare = 0.25;
 // A fold whose runs average more than this per sample holds no tone.
 constexpr double NoiseFloor = 0.4;
 
@@ -79,7 +80,6 @@ bool FramingSearch::decide(const std::vector<double>& row, int bins, int frames,
     const double excess = row[static_cast<std::size_t>(peak)] - mean;
     if (!(deviation > 1e-9) || !(excess > 0)) return false;
     score = excess / deviation;
-    if (std::getenv("FS_DEBUG")) std::fprintf(stderr, "decide peak %d excess %.3f score %.2f rival %.2f share %.2f\n", peak, excess/frames, score, (rival-mean)/deviation, (rival-mean)/excess);
     return excess >= contrast * frames && score >= minScore && rival - mean <= share * excess;
 }
 
@@ -93,6 +93,7 @@ FramingSearch::Found FramingSearch::follow(double predicted, int reach, int fram
     best_.assign(static_cast<std::size_t>(bins), 0.0);
     double bestPeak = -1e300;
     int bestK = 0;
+    peaks_.assign(static_cast<std::size_t>(2 * steps + 1), 0.0);
     for (int k = -steps; k <= steps; ++k) {
         const double p = period + k * step;
         std::fill(row_.begin(), row_.end(), 0.0);
@@ -104,6 +105,7 @@ FramingSearch::Found FramingSearch::follow(double predicted, int reach, int fram
             }
         }
         const double peak = *std::max_element(row_.begin(), row_.end());
+        peaks_[static_cast<std::size_t>(k + steps)] = peak;
         if (peak > bestPeak) {
             bestPeak = peak;
             bestK = k;
@@ -124,13 +126,20 @@ FramingSearch::Found FramingSearch::follow(double predicted, int reach, int fram
     // The break's centre: the folded measure's centroid over the peak's
     // run, weighted by its squared excess over the floor, so that the break
     // outweighs the picture's own small excursions beside it.
-    const double p = period + bestK * step;
+    // The period between the steps, from how the peak falls off either side.
+    const double p = period + (refined(peaks_, 2 * steps + 1, bestK + steps) - steps) * step;
     double weight = 0, moment = 0;
     for (int b = std::max(0, peak - RunReach); b <= std::min(bins - 1, peak + RunReach); ++b) {
+        // Each frame at its own fractional place, so that the fold is not
+        // smeared by rounding.
         double folded = 0;
         for (int j = 0; j < frames; ++j) {
-            const std::int64_t n = first - std::llround(j * p) + b;
-            if (n >= from_) folded += measures_[static_cast<std::size_t>(n) & mask_];
+            const double x = static_cast<double>(first + b) - j * p;
+            const double whole = std::floor(x), part = x - whole;
+            const std::int64_t n = static_cast<std::int64_t>(whole);
+            if (n >= from_)
+                folded += (1 - part) * measures_[static_cast<std::size_t>(n) & mask_] +
+                          part * measures_[static_cast<std::size_t>(n + 1) & mask_];
         }
         const double excess = std::max(0.0, folded - mean / RunWidth);
         weight += excess * excess;
@@ -174,7 +183,6 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
     double mean = 0;
     for (double v : best_) mean += v;
     mean /= bins;
-    if (std::getenv("FS_DEBUG")) std::fprintf(stderr, "search end %ld frames %d k %d mean %.3f\n", (long)end, frames, bestK, mean / (RunWidth * frames));
     if (!(mean < NoiseFloor * RunWidth * frames)) return result;
 
     int peak = 0;
@@ -199,6 +207,14 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
         chosen = &comb_;
     }
     if (!found) return result;
+    // A break comes every frame: the newest must show it too, or what the
+    // fold holds is a single event (the sound starting, a click) that the
+    // fold remembers.
+    double newest = 0;
+    for (int b = 0; b < bins; ++b) newest += run(first + b);
+    newest /= bins;
+    const double own = run(first + peak) - newest, foldExcess = (*chosen)[static_cast<std::size_t>(peak)] - mean;
+    if (frames > 1 && !(own > NewestShare * foldExcess / frames)) return result;
     result.found = true;
     result.position = static_cast<double>(first) + refined(*chosen, bins, peak);
     result.period = period + bestK * step;

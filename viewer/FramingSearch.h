@@ -32,6 +32,7 @@ public:
     void restart(std::int64_t from);
     // The break measure of sample n, every sample in order.
     void put(std::int64_t n, float measure);
+    std::int64_t next() const { return next_; }
     // The fold over the last `frames` frames (1..FoldFrames) of the `bins`
     // samples before `end`, for periods period + k step, |k| <= reach.
     Found search(std::int64_t end, int bins, int frames, double period, double step, int reach);
@@ -56,7 +57,7 @@ private:
     std::vector<float> measures_, runs_;
     std::int64_t from_ = 0, next_ = 0;
     std::vector<float> recent_;
-    std::vector<double> row_, best_, comb_;
+    std::vector<double> row_, best_, comb_, peaks_;
 };
 
 }  // namespace rx

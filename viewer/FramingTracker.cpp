@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <cstdio>
-#include <cstdlib>
 
 namespace rx {
 
@@ -32,7 +30,9 @@ constexpr double PeriodStep = 0.5;
 // break or bursts lose the lock.
 constexpr double FollowStep = 0.125;
 constexpr int FollowSteps = 8;
-constexpr double FollowContrast = 0.35, FollowFloor = 0.4;
+constexpr double FollowContrast = 0.12, FollowFloor = 0.4, FollowOverFloor = 2;
+// A tone's break measure averages between these.
+constexpr double ToneFloor = 0.002, NoiseFloor = 0.4;
 constexpr double PeriodGain = 0.25;
 constexpr int MissesToLose = 8;
 
@@ -46,7 +46,7 @@ constexpr double MaxClockError = 0.001;
 // the sync box against the line's first sample: found on clean signals from
 // the transmitter's synthesis. A channel's band-pass moves the break's
 // centroid up to a sample earlier.
-constexpr double BreakBias = 0.0, SyncBias = 0.7;
+constexpr double BreakBias = -0.6, SyncBias = 0.7;
 
 // The peak of s[0..n) (n >= 3), refined by a parabola through it and its
 // neighbours.
@@ -56,6 +56,13 @@ double refinedPeak(const double* s, int n, int& at) {
     const double a = s[at - 1], b = s[at], c = s[at + 1];
     const double curve = a - 2 * b + c;
     return curve < 0 ? at + 0.5 * (a - c) / curve : at;
+}
+
+// Whether samples whose break measures add up to `sum` hold a tone: a tone
+// keeps the measure low, noise alone spreads it about 1, silence gives 0.
+bool toneHeard(double sum, std::int64_t count) {
+    const double mean = count > 0 ? sum / static_cast<double>(count) : 0.0;
+    return mean > ToneFloor && mean < NoiseFloor;
 }
 
 }  // namespace
@@ -86,6 +93,8 @@ void FramingTracker::reset(int sampleRate) {
     search_.restart(processed_);
     searchedFrames_ = 0;
     haveFound_ = false;
+    frameMeasure_ = 0;
+    frameSamples_ = 0;
     frame_ = 0;
     eventAt_ = 0;
     fitStart_ = 0;
@@ -172,19 +181,28 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
         const float magnitude = std::sqrt(re * re + im * im);
         out[i] = magnitude > 1e-9f ? 1.0f - (re * c + im * sn) / magnitude : 0.0f;
     }
-    for (std::size_t i = 0; i < count; ++i) search_.put(from + static_cast<std::int64_t>(i), out[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        search_.put(from + static_cast<std::int64_t>(i), out[i]);
+        frameMeasure_ += out[i];
+    }
+    frameSamples_ += static_cast<std::int64_t>(count);
 }
 
 void FramingTracker::searchFrameEnd() {
     // The break folded over the frames searched so far, for the periods a
     // clock error allows; found in the same place two frames running, it
-    // gives the lock.
-    ++searchedFrames_;
+    // gives the lock. A frame without a tone (silence, or noise alone)
+    // starts the fold afresh.
+    const bool tone = toneHeard(frameMeasure_, frameSamples_);
+    frameMeasure_ = 0;
+    frameSamples_ = 0;
+    searchedFrames_ = tone ? searchedFrames_ + 1 : 0;
     const int bins = static_cast<int>(std::ceil(period_));
     const double step = PeriodStep * scale_;
     const int reach = static_cast<int>(std::ceil(nominalPeriod_ * MaxClockError / step));
-    const FramingSearch::Found found =
-        search_.search(processed_ - FramingSearch::RunReach, bins, searchedFrames_, period_, step, reach);
+    FramingSearch::Found found;
+    if (searchedFrames_ > 0)
+        found = search_.search(processed_ - FramingSearch::RunReach, bins, searchedFrames_, period_, step, reach);
     const bool agrees = found.found && haveFound_ &&
                         std::abs(std::remainder(found.position - lastFound_, found.period)) <= SearchAgreement;
     haveFound_ = found.found;
@@ -207,7 +225,6 @@ void FramingTracker::searchFrameEnd() {
 
 void FramingTracker::lockAt(double breakPosition, double period) {
     locked_ = true;
-    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "LOCK at %.2f period %.3f\n", breakPosition, period);
     lockedAt_ = processed_ + HilbertReach + 1;  // the last sample the search needed
     fitFrame_ = 0;
     fitStart_ = breakPosition;
@@ -220,7 +237,6 @@ void FramingTracker::lockAt(double breakPosition, double period) {
 }
 
 void FramingTracker::loseLock(double nextStart) {
-    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "LOSE next %.2f period %.3f\n", nextStart, period_);
     locked_ = false;
     syncPresent_ = false;
     modelStart_ = nextStart;
@@ -229,6 +245,8 @@ void FramingTracker::loseLock(double nextStart) {
     search_.restart(processed_);
     searchedFrames_ = 0;
     haveFound_ = false;
+    frameMeasure_ = 0;
+    frameSamples_ = 0;
     starts_.push_back(static_cast<double>(modelBase_));
 }
 
@@ -287,17 +305,24 @@ void FramingTracker::followFrame() {
     // frames followed: wide enough for the fold's periods to reach back.
     const std::int64_t centre = std::llround(predicted);
     const std::int64_t margin = window_ + static_cast<std::int64_t>(std::ceil(FollowSteps * FollowStep * scale_ * FramingSearch::FoldFrames));
+    double heard = 0;
+    std::int64_t measured = 0;
     for (std::int64_t n = centre - margin - 2 * FramingSearch::RunReach; n <= centre + margin + FramingSearch::RunReach;
-         ++n)
-        search_.put(n, breakMeasure(n));
+         ++n, ++measured) {
+        const float m = breakMeasure(n);
+        search_.put(n, m);
+        heard += m;
+    }
     followedFrames_ = std::min(followedFrames_ + 1, FramingSearch::FoldFrames);
     double floor = 0;
     const FramingSearch::Found fold =
         search_.follow(predicted, window_, followedFrames_, period_, FollowStep * scale_, FollowSteps, floor);
-    const bool haveBreak = fold.score > FollowContrast && floor < FollowFloor;
+    // The fold remembers a break for some frames after the tone has gone;
+    // this frame must hold a tone itself.
+    const bool haveBreak = toneHeard(heard, measured) && fold.score > FollowContrast &&
+                           fold.score > FollowOverFloor * floor && floor < FollowFloor;
     double syncAt = 0;
     syncPresent_ = measureSync(predicted, syncAt);
-    if (std::getenv("FT_DEBUG")) std::fprintf(stderr, "frame %ld pred %.2f break %d %.2f (%.2f floor %.2f p %.3f) sync %d %.2f\n", (long)frame_, predicted, haveBreak, fold.position, fold.score, floor, fold.period, syncPresent_, syncAt);
     // The break, folded over the last frames along the period that gathers
     // it best, places this frame; the bursts, smeared by the filters, keep
     // it placed while the break is lost in noise.

@@ -93,7 +93,9 @@ private:
     std::int64_t processed_ = 0;
     std::vector<float> scratch_, measures_;
     FramingSearch search_;
-    int searchedFrames_ = 0;
+    int searchedFrames_ = 0;  // frames with a tone in the fold
+    double frameMeasure_ = 0;  // the break measure of the frame so far
+    std::int64_t frameSamples_ = 0;
     bool haveFound_ = false;
     double lastFound_ = 0;
 
