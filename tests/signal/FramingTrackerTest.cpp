@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <vector>
 
 #include "tests/common/SentSignal.h"
@@ -123,6 +124,34 @@ TEST(FramingTracker, LineSyncThroughAVoiceChannel) {
             }
         }
     }
+}
+
+// Through the channel with noise 12 dB below the signal, no single frame's
+// break can be trusted; folded over several frames it is found and held.
+TEST(FramingTracker, HeldThroughANoisyChannel) {
+    const double ppm = 300, offset = 777;
+    const auto picture = greyPicture([](int row, int column) {
+        if (row >= 15 && row < 55 && column >= 10 && column < 45) return 250;
+        if (row >= 70 && row < 110 && column >= 55 && column < 90) return 5;
+        if (row >= 60 && row < 66) return 128;
+        return 40 + column * 170 / 95;
+    });
+    std::vector<double> x = voiceChannel(recorded(sentFrames(picture, false, 24), ppm, offset));
+    double power = 0;
+    for (double v : x) power += v * v;
+    std::mt19937 random(12);
+    std::normal_distribution<double> noise(0.0, std::sqrt(power / static_cast<double>(x.size()) / std::pow(10.0, 1.2)));
+    for (double& v : x) v += noise(random);
+    const Tracked run = track(eightBit(x));
+    const double period = 3841 * (1 + ppm * 1e-6);
+    ASSERT_TRUE(run.locked);
+    EXPECT_LT(run.lockedAt, 6 * period);
+    EXPECT_NEAR(run.period, period, 0.3);
+    const double from = (3841 - std::fmod(offset, 3841)) * (1 + ppm * 1e-6);
+    for (double start : run.starts)
+        if (start >= static_cast<double>(run.lockedAt) + period) {
+            EXPECT_LE(std::abs(startError(start, from, period)), 3.0) << "start " << start;
+        }
 }
 
 TEST(FramingTracker, ChunkingChangesNothing) {
