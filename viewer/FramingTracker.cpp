@@ -31,6 +31,9 @@ constexpr double PeriodStep = 0.5;
 constexpr double FollowStep = 0.125;
 constexpr int FollowSteps = 8;
 constexpr double FollowContrast = 0.12, FollowFloor = 0.4, FollowOverFloor = 2;
+// Where the tone is weaker than this share of its average size, its
+// phase counts for less.
+constexpr double WeakShare = 0.5;
 // A tone's break measure averages between these.
 constexpr double ToneFloor = 0.002, NoiseFloor = 0.4;
 constexpr double PeriodGain = 0.25;
@@ -94,7 +97,9 @@ void FramingTracker::reset(int sampleRate) {
     searchedFrames_ = 0;
     haveFound_ = false;
     frameMeasure_ = 0;
+    frameMagnitude_ = 0;
     frameSamples_ = 0;
+    level_ = 0;
     frame_ = 0;
     eventAt_ = 0;
     fitStart_ = 0;
@@ -133,12 +138,19 @@ void FramingTracker::advance(std::int64_t n, double& re, double& im) const {
 }
 
 float FramingTracker::breakMeasure(std::int64_t n) const {
+    double magnitude = 0;
+    return breakMeasure(n, magnitude);
+}
+
+float FramingTracker::breakMeasure(std::int64_t n, double& magnitude) const {
     double re, im;
     advance(n, re, im);
-    const double magnitude = std::sqrt(re * re + im * im);
+    magnitude = std::sqrt(re * re + im * im);
     if (!(magnitude > 1e-9)) return 0.0f;
-    // One less the cosine of the advance's distance from the band's middle.
-    return static_cast<float>(1.0 - (re * centreCos_ + im * centreSin_) / magnitude);
+    // One less the cosine of the advance's distance from the band's middle,
+    // weighed down where the tone is weak (where a channel's band-pass
+    // swallows the line sync bursts, say) and its phase mostly noise.
+    return static_cast<float>((magnitude - (re * centreCos_ + im * centreSin_)) / std::max<double>(magnitude, level_));
 }
 
 void FramingTracker::advance() {
@@ -171,19 +183,24 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
     measures_.resize(count);
     const float h1 = static_cast<float>(Hilbert1), h3 = static_cast<float>(Hilbert3);
     const float c = static_cast<float>(centreCos_), sn = static_cast<float>(centreSin_);
+    const float level = level_;
     const float* x = scratch_.data();
     float* out = measures_.data();
+    magnitudes_.resize(count);
+    float* size = magnitudes_.data();
     for (std::size_t i = 0; i < count; ++i) {
         const float* a = x + i;  // a[4] is sample from + i
         const float r0 = a[3], i0 = h1 * (a[2] - a[4]) + h3 * (a[0] - a[6]);
         const float r1 = a[4], i1 = h1 * (a[3] - a[5]) + h3 * (a[1] - a[7]);
         const float re = r1 * r0 + i1 * i0, im = i1 * r0 - r1 * i0;
         const float magnitude = std::sqrt(re * re + im * im);
-        out[i] = magnitude > 1e-9f ? 1.0f - (re * c + im * sn) / magnitude : 0.0f;
+        size[i] = magnitude;
+        out[i] = magnitude > 1e-9f ? (magnitude - (re * c + im * sn)) / std::max(magnitude, level) : 0.0f;
     }
     for (std::size_t i = 0; i < count; ++i) {
         search_.put(from + static_cast<std::int64_t>(i), out[i]);
         frameMeasure_ += out[i];
+        frameMagnitude_ += size[i];
     }
     frameSamples_ += static_cast<std::int64_t>(count);
 }
@@ -194,7 +211,9 @@ void FramingTracker::searchFrameEnd() {
     // gives the lock. A frame without a tone (silence, or noise alone)
     // starts the fold afresh.
     const bool tone = toneHeard(frameMeasure_, frameSamples_);
+    if (frameSamples_ > 0) level_ = static_cast<float>(WeakShare * frameMagnitude_ / static_cast<double>(frameSamples_));
     frameMeasure_ = 0;
+    frameMagnitude_ = 0;
     frameSamples_ = 0;
     searchedFrames_ = tone ? searchedFrames_ + 1 : 0;
     const int bins = static_cast<int>(std::ceil(period_));
@@ -246,6 +265,7 @@ void FramingTracker::loseLock(double nextStart) {
     searchedFrames_ = 0;
     haveFound_ = false;
     frameMeasure_ = 0;
+    frameMagnitude_ = 0;
     frameSamples_ = 0;
     starts_.push_back(static_cast<double>(modelBase_));
 }
@@ -305,14 +325,17 @@ void FramingTracker::followFrame() {
     // frames followed: wide enough for the fold's periods to reach back.
     const std::int64_t centre = std::llround(predicted);
     const std::int64_t margin = window_ + static_cast<std::int64_t>(std::ceil(FollowSteps * FollowStep * scale_ * FramingSearch::FoldFrames));
-    double heard = 0;
+    double heard = 0, loudness = 0;
     std::int64_t measured = 0;
     for (std::int64_t n = centre - margin - 2 * FramingSearch::RunReach; n <= centre + margin + FramingSearch::RunReach;
          ++n, ++measured) {
-        const float m = breakMeasure(n);
+        double magnitude = 0;
+        const float m = breakMeasure(n, magnitude);
         search_.put(n, m);
         heard += m;
+        loudness += magnitude;
     }
+    level_ = static_cast<float>(WeakShare * loudness / static_cast<double>(measured));
     followedFrames_ = std::min(followedFrames_ + 1, FramingSearch::FoldFrames);
     double floor = 0;
     const FramingSearch::Found fold =

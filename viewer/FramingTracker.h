@@ -58,6 +58,7 @@ public:
     // tones' band, up to 2 where it jumps against it); n must be held and
     // have three later samples fed. Exposed for tests and benchmarks.
     float breakMeasure(std::int64_t n) const;
+    float breakMeasure(std::int64_t n, double& magnitude) const;
 
 private:
     static constexpr std::size_t RingMask = RingSize - 1;
@@ -95,6 +96,9 @@ private:
     FramingSearch search_;
     int searchedFrames_ = 0;  // frames with a tone in the fold
     double frameMeasure_ = 0;  // the break measure of the frame so far
+    double frameMagnitude_ = 0;  // and the size of its advance phasors
+    float level_ = 0;            // below this size the measure is weighed down
+    std::vector<float> magnitudes_;
     std::int64_t frameSamples_ = 0;
     bool haveFound_ = false;
     double lastFound_ = 0;
