@@ -23,6 +23,8 @@ constexpr int HilbertReach = 3;
 // Searching: how close two frames' breaks must agree, and the steps of
 // the periods tried.
 constexpr int SearchAgreement = 6;
+// Lock is taken on a fold of at least this many frames.
+constexpr int LockFrames = 3;
 constexpr double PeriodStep = 0.5;
 // Following: the fold of the last frames about the predicted break, over
 // periods in these steps about the running one; what makes a break in it;
@@ -34,9 +36,14 @@ constexpr double FollowContrast = 0.12, FollowFloor = 0.4, FollowOverFloor = 2;
 // Where the tone is weaker than this share of its average size, its
 // phase counts for less.
 constexpr double WeakShare = 0.5;
+// No sample's measure counts for more than this: a click (the phase
+// slipping a whole turn in noise) must not outweigh a frame's break.
+constexpr double MeasureClip = 0.3;
 // A tone's break measure averages between these.
 constexpr double ToneFloor = 0.002, NoiseFloor = 0.4;
 constexpr double PeriodGain = 0.25;
+// A fold standing out this much over FollowContrast is taken as it is.
+constexpr double TrustedContrast = 0.1;
 constexpr int MissesToLose = 8;
 
 // Sync bursts: the reach of the search about each line start, the advance
@@ -150,7 +157,8 @@ float FramingTracker::breakMeasure(std::int64_t n, double& magnitude) const {
     // One less the cosine of the advance's distance from the band's middle,
     // weighed down where the tone is weak (where a channel's band-pass
     // swallows the line sync bursts, say) and its phase mostly noise.
-    return static_cast<float>((magnitude - (re * centreCos_ + im * centreSin_)) / std::max<double>(magnitude, level_));
+    return static_cast<float>(
+        std::min(MeasureClip, (magnitude - (re * centreCos_ + im * centreSin_)) / std::max<double>(magnitude, level_)));
 }
 
 void FramingTracker::advance() {
@@ -183,7 +191,7 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
     measures_.resize(count);
     const float h1 = static_cast<float>(Hilbert1), h3 = static_cast<float>(Hilbert3);
     const float c = static_cast<float>(centreCos_), sn = static_cast<float>(centreSin_);
-    const float level = level_;
+    const float level = level_, clip = static_cast<float>(MeasureClip);
     const float* x = scratch_.data();
     float* out = measures_.data();
     magnitudes_.resize(count);
@@ -195,7 +203,7 @@ void FramingTracker::searchSamples(std::int64_t from, std::int64_t to) {
         const float re = r1 * r0 + i1 * i0, im = i1 * r0 - r1 * i0;
         const float magnitude = std::sqrt(re * re + im * im);
         size[i] = magnitude;
-        out[i] = magnitude > 1e-9f ? (magnitude - (re * c + im * sn)) / std::max(magnitude, level) : 0.0f;
+        out[i] = magnitude > 1e-9f ? std::min(clip, (magnitude - (re * c + im * sn)) / std::max(magnitude, level)) : 0.0f;
     }
     for (std::size_t i = 0; i < count; ++i) {
         search_.put(from + static_cast<std::int64_t>(i), out[i]);
@@ -222,7 +230,7 @@ void FramingTracker::searchFrameEnd() {
     FramingSearch::Found found;
     if (searchedFrames_ > 0)
         found = search_.search(processed_ - FramingSearch::RunReach, bins, searchedFrames_, period_, step, reach);
-    const bool agrees = found.found && haveFound_ &&
+    const bool agrees = found.found && haveFound_ && searchedFrames_ >= LockFrames &&
                         std::abs(std::remainder(found.position - lastFound_, found.period)) <= SearchAgreement;
     haveFound_ = found.found;
     lastFound_ = found.position;
@@ -250,6 +258,10 @@ void FramingTracker::lockAt(double breakPosition, double period) {
     period_ = period;
     // The search's measure of the frames it folded stays with the follower.
     followedFrames_ = std::min(searchedFrames_, FramingSearch::FoldFrames);
+    haveFound_ = false;
+    frameMeasure_ = 0;
+    frameMagnitude_ = 0;
+    frameSamples_ = 0;
     frame_ = 1;
     missed_ = 0;
     eventAt_ = followEventAt(predictedStart(frame_));
@@ -323,8 +335,10 @@ void FramingTracker::followFrame() {
     const double predicted = predictedStart(frame_);
     // The break measure about the predicted start, for the fold of the
     // frames followed: wide enough for the fold's periods to reach back.
+    // It also tells whether this frame holds a tone, and how strong.
     const std::int64_t centre = std::llround(predicted);
-    const std::int64_t margin = window_ + static_cast<std::int64_t>(std::ceil(FollowSteps * FollowStep * scale_ * FramingSearch::FoldFrames));
+    const std::int64_t margin =
+        window_ + static_cast<std::int64_t>(std::ceil(FollowSteps * FollowStep * scale_ * FramingSearch::FoldFrames));
     double heard = 0, loudness = 0;
     std::int64_t measured = 0;
     for (std::int64_t n = centre - margin - 2 * FramingSearch::RunReach; n <= centre + margin + FramingSearch::RunReach;
@@ -335,6 +349,7 @@ void FramingTracker::followFrame() {
         heard += m;
         loudness += magnitude;
     }
+    const bool tone = toneHeard(heard, measured);
     level_ = static_cast<float>(WeakShare * loudness / static_cast<double>(measured));
     followedFrames_ = std::min(followedFrames_ + 1, FramingSearch::FoldFrames);
     double floor = 0;
@@ -342,7 +357,7 @@ void FramingTracker::followFrame() {
         search_.follow(predicted, window_, followedFrames_, period_, FollowStep * scale_, FollowSteps, floor);
     // The fold remembers a break for some frames after the tone has gone;
     // this frame must hold a tone itself.
-    const bool haveBreak = toneHeard(heard, measured) && fold.score > FollowContrast &&
+    const bool haveBreak = tone && fold.score > FollowContrast &&
                            fold.score > FollowOverFloor * floor && floor < FollowFloor;
     double syncAt = 0;
     syncPresent_ = measureSync(predicted, syncAt);
@@ -351,9 +366,12 @@ void FramingTracker::followFrame() {
     // it placed while the break is lost in noise.
     double start = predicted;
     if (haveBreak) {
-        start = fold.position - BreakBias;
+        // A fold that barely holds the break moves the frame less: in
+        // noise its place and period are mostly the noise's.
+        const double trust = std::min(1.0, (fold.score - FollowContrast) / TrustedContrast);
+        start = predicted + trust * (fold.position - BreakBias - predicted);
         const double limit = nominalPeriod_ * MaxClockError;
-        period_ = std::clamp(period_ + PeriodGain * (fold.period - period_), nominalPeriod_ - limit,
+        period_ = std::clamp(period_ + trust * PeriodGain * (fold.period - period_), nominalPeriod_ - limit,
                              nominalPeriod_ + limit);
         missed_ = 0;
     } else if (syncPresent_) {
