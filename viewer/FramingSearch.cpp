@@ -162,22 +162,24 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
     for (std::int64_t n = lo; n < end; ++n)
         recent_[static_cast<std::size_t>(n - lo)] = n < from_ ? 0.0f : run(n);
 
-    row_.resize(static_cast<std::size_t>(bins));
+    // Summed in single precision, so that the loops run vectorised.
+    sums_.resize(static_cast<std::size_t>(bins));
     best_.assign(static_cast<std::size_t>(bins), 0.0);
     double bestPeak = -1;
     int bestK = 0;
     for (int k = -reach; k <= reach; ++k) {
         const double p = period + k * step;
-        std::fill(row_.begin(), row_.end(), 0.0);
+        float* sum = sums_.data();
+        std::fill(sums_.begin(), sums_.end(), 0.0f);
         for (int j = 0; j < frames; ++j) {
             const float* frame = recent_.data() + (first - std::llround(j * p) - lo);
-            for (int b = 0; b < bins; ++b) row_[static_cast<std::size_t>(b)] += frame[b];
+            for (int b = 0; b < bins; ++b) sum[b] += frame[b];
         }
-        const double peak = *std::max_element(row_.begin(), row_.end());
+        const double peak = *std::max_element(sums_.begin(), sums_.end());
         if (peak > bestPeak) {
             bestPeak = peak;
             bestK = k;
-            best_.swap(row_);
+            std::copy(sums_.begin(), sums_.end(), best_.begin());
         }
     }
     double mean = 0;

@@ -56,7 +56,7 @@ private:
     std::size_t mask_ = 0;
     std::vector<float> measures_, runs_;
     std::int64_t from_ = 0, next_ = 0;
-    std::vector<float> recent_;
+    std::vector<float> recent_, sums_;
     std::vector<double> row_, best_, comb_, peaks_;
 };
 

@@ -51,7 +51,7 @@ constexpr int MissesToLose = 8;
 constexpr int SyncBefore = 6, SyncAfter = 9, SyncWidth = 4;
 constexpr double SyncBand = 0.2, SyncContrast = 0.35;
 // The period is held within this fraction of the nominal one.
-constexpr double MaxClockError = 0.001;
+constexpr double MaxClockError = 0.0006;
 // Where the break's centroid stands against the frame's true start, and
 // the sync box against the line's first sample: found on clean signals from
 // the transmitter's synthesis. A channel's band-pass moves the break's
