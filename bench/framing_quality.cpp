@@ -32,7 +32,6 @@
 namespace {
 
 constexpr double Rate = 10000;
-constexpr int Frames = 24;      // sent frames per case
 constexpr int Skipped = 3;      // frames not scored: the first three
 constexpr int FilterReach = 128;
 
@@ -262,8 +261,16 @@ int main(int argc, char** argv) {
 
                 double reference = 0;
                 int counted = 0;
-                for (int k = Skipped + 1; k < Frames - 2; ++k, ++counted)
-                    reference += referenceScore(sound, c, k, sync != 0, card);
+                // The same frames as the automatic score counts: every one
+                // after the first three (sent frame k is the k-th cut).
+                const double recordedFrame = 3841 * (1 + c.ppm * 1e-6);
+                const int lastFrame = static_cast<int>((static_cast<double>(sound.size()) - 16) / recordedFrame + c.start / 3841) - 1;
+                for (int k = Skipped; k <= lastFrame; ++k, ++counted) {
+                    const double score = referenceScore(sound, c, k, sync != 0, card);
+                    if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) std::fprintf(stderr, "r%.3f ", score);
+                    reference += score;
+                }
+                if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) std::fprintf(stderr, "\n");
                 reference /= counted;
                 const std::vector<double> scores = autoScores(wav, work + "/case.store", sync != 0, 1, card);
                 const double automatic = meanFrom(scores, Skipped);

@@ -175,9 +175,17 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
             const float* frame = recent_.data() + (first - std::llround(j * p) - lo);
             for (int b = 0; b < bins; ++b) sum[b] += frame[b];
         }
-        const double peak = *std::max_element(sums_.begin(), sums_.end());
-        if (peak > bestPeak) {
-            bestPeak = peak;
+        // The period that lines the frames up best: where the fold varies
+        // most (the break, and the line sync bursts when there are, all
+        // stand highest when the frames line up).
+        float squares = 0, total = 0;
+        for (int b = 0; b < bins; ++b) {
+            squares += sum[b] * sum[b];
+            total += sum[b];
+        }
+        const double spread = squares - static_cast<double>(total) * total / bins;
+        if (spread > bestPeak) {
+            bestPeak = spread;
             bestK = k;
             std::copy(sums_.begin(), sums_.end(), best_.begin());
         }
