@@ -7,7 +7,11 @@
 // (every frame 1 + ppm longer), a 300-2700 Hz band-pass, mistuning (a
 // frequency shift of up to 50 Hz), white noise at the given SNR over the
 // whole 5 kHz band, 8 bits. Score: correlation of the shown 96 x 120
-// picture with the card, no shift allowed.
+// picture with the card, no shift allowed, averaged over every frame after
+// the first three (the reference over the same frames). Environment:
+// FRAMING_QUALITY_SEED (other starts, mistunings and noise),
+// FRAMING_QUALITY_CASE=ppm,snr,sync (one row; snr 0 is clean, sync 0/1),
+// FRAMING_QUALITY_FRAMES (every frame's scores on standard error).
 #include <sndfile.h>
 
 #include <algorithm>
