@@ -31,6 +31,7 @@
 #include "viewer/CalibratedLevels.h"
 #include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
+#include "viewer/PictureAverage.h"
 #include "viewer/PictureStore.h"
 
 namespace {
@@ -170,7 +171,7 @@ rx::ReceiverSettings settingsFor(bool sync) {
 // The plain receiver's picture after sent frame k, its buffers started at
 // the best offset near the frame's true start (searched over +-8 samples).
 double referenceScore(const std::vector<std::uint8_t>& sound, const Channel& c, int k, bool sync,
-                      const std::vector<double>& card) {
+                      const std::vector<double>& card, rx::PictureStore& bestStore) {
     const rx::ReceiverSettings s = settingsFor(sync);
     const double frameStart = (3841.0 * k - c.start) * (1 + c.ppm * 1e-6);
     const long guess = std::lround(frameStart) + 1 - rx::demodulatorDelay(s.lowPassCutoff);
@@ -186,7 +187,11 @@ double referenceScore(const std::vector<std::uint8_t>& sound, const Channel& c, 
             rx::demodulate(buffer.data(), s, arrays);
             rx::scanFrame(arrays.videoSignal.data(), s, store);
         }
-        best = std::max(best, correlation(store.bytes.data(), card));
+        const double score = correlation(store.bytes.data(), card);
+        if (score > best) {
+            best = score;
+            bestStore = store;
+        }
     }
     return best;
 }
@@ -245,7 +250,7 @@ int main(int argc, char** argv) {
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261208u);
 
     std::printf("%6s %5s %4s %9s %9s %7s %7s %9s\n", "ppm", "SNR", "sync", "reference", "auto", "diff",
-                "lock s", "average4");
+                "lock s", "average4 (framed by hand)");
     const double snrs[] = {0, 20, 15, 10};
     for (int sync = 0; sync < 2; ++sync)
         for (double snr : snrs)
@@ -269,8 +274,19 @@ int main(int argc, char** argv) {
                 // after the first three (sent frame k is the k-th cut).
                 const double recordedFrame = 3841 * (1 + c.ppm * 1e-6);
                 const int lastFrame = static_cast<int>((static_cast<double>(sound.size()) - 16) / recordedFrame + c.start / 3841) - 1;
+                // And the reference's pictures averaged four at a time: what
+                // noise reduction could give with perfect framing.
+                rx::PictureAverage ideal(4);
+                double idealSum = 0;
+                int idealCount = 0;
                 for (int k = Skipped; k <= lastFrame; ++k, ++counted) {
-                    const double score = referenceScore(sound, c, k, sync != 0, card);
+                    rx::PictureStore picture;
+                    const double score = referenceScore(sound, c, k, sync != 0, card, picture);
+                    const rx::PictureStore& averagedPicture = ideal.add(picture);
+                    if (k >= Skipped + 4) {
+                        idealSum += correlation(averagedPicture.bytes.data(), card);
+                        ++idealCount;
+                    }
                     if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) std::fprintf(stderr, "r%.3f ", score);
                     reference += score;
                 }
@@ -289,7 +305,8 @@ int main(int argc, char** argv) {
                 std::string averaged = "-";
                 if (snr == 10) {
                     const std::vector<double> a = autoScores(wav, work + "/case.store", sync != 0, 4, card);
-                    averaged = std::to_string(meanFrom(a, Skipped + 4)).substr(0, 5);
+                    averaged = std::to_string(meanFrom(a, Skipped + 4)).substr(0, 5) + " (" +
+                               std::to_string(idealSum / std::max(idealCount, 1)).substr(0, 5) + ")";
                 }
                 std::printf("%+6.0f %5s %4s %9.3f %9.3f %+7.3f %7.2f %9s\n", ppm,
                             snr > 0 ? std::to_string(static_cast<int>(snr)).c_str() : "clean", sync ? "on" : "off",
