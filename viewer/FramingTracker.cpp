@@ -22,7 +22,7 @@ constexpr int HilbertReach = 3;
 
 // Searching: how close two frames' breaks must agree, and the steps of
 // the periods tried.
-constexpr int SearchAgreement = 6;
+constexpr int SearchAgreement = 16;
 // Lock is taken on a fold of at least this many frames.
 constexpr int LockFrames = 3;
 constexpr double PeriodStep = 0.5;
