@@ -157,6 +157,17 @@ TEST(FramingTracker, HeldThroughANoisyChannel) {
         }
 }
 
+// One break is no frame: a steady tone whose phase jumps once (the sound
+// starting, a click) must not be taken for the frames' breaks.
+TEST(FramingTracker, ASingleBreakIsNoFrame) {
+    std::vector<double> tone(10 * 3841);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = std::sin(2 * std::numbers::pi * 768 * static_cast<double>(i) / 3841 + (i >= 5000 ? 2.5 : 0.0));
+    const Tracked run = track(eightBit(tone));
+    EXPECT_FALSE(run.locked);
+    EXPECT_EQ(run.lockedAt, -1);
+}
+
 TEST(FramingTracker, ChunkingChangesNothing) {
     const auto sound = eightBit(recorded(sentFrames(randomPicture(9), true, 10), 200, 999));
     const Tracked whole = track(sound, sound.size()), small = track(sound, 77), frames = track(sound);
