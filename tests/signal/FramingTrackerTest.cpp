@@ -158,14 +158,17 @@ TEST(FramingTracker, HeldThroughANoisyChannel) {
 }
 
 // One break is no frame: a steady tone whose phase jumps once (the sound
-// starting, a click) must not be taken for the frames' breaks.
+// starting, a click) must not be taken for the frames' breaks; the same
+// jump every frame is.
 TEST(FramingTracker, ASingleBreakIsNoFrame) {
-    std::vector<double> tone(10 * 3841);
-    for (std::size_t i = 0; i < tone.size(); ++i)
-        tone[i] = std::sin(2 * std::numbers::pi * 768 * static_cast<double>(i) / 3841 + (i >= 5000 ? 2.5 : 0.0));
-    const Tracked run = track(eightBit(tone));
-    EXPECT_FALSE(run.locked);
-    EXPECT_EQ(run.lockedAt, -1);
+    for (const bool everyFrame : {false, true}) {
+        std::vector<double> tone(10 * 3841);
+        for (std::size_t i = 0; i < tone.size(); ++i) {
+            const double jumps = everyFrame ? static_cast<double>((i + 3000) / 3841) : (i >= 5000 ? 1.0 : 0.0);
+            tone[i] = 20000 * std::sin(2 * std::numbers::pi * 768 * static_cast<double>(i) / 3841 + 2.5 * jumps);
+        }
+        EXPECT_EQ(track(eightBit(tone)).locked, everyFrame);
+    }
 }
 
 TEST(FramingTracker, ChunkingChangesNothing) {
