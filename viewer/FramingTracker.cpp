@@ -100,12 +100,7 @@ void FramingTracker::reset(int sampleRate) {
     modelBase_ = 16;
     processed_ = 16;
     search_.reset(nominalPeriod_ * (1 + MaxClockError), SentLineSamples * scale_, SentLines);
-    search_.restart(processed_);
-    searchedFrames_ = 0;
-    haveFound_ = false;
-    frameMeasure_ = 0;
-    frameMagnitude_ = 0;
-    frameSamples_ = 0;
+    restartSearch();
     level_ = 0;
     frame_ = 0;
     eventAt_ = 0;
@@ -258,13 +253,23 @@ void FramingTracker::lockAt(double breakPosition, double period) {
     period_ = period;
     // The search's measure of the frames it folded stays with the follower.
     followedFrames_ = std::min(searchedFrames_, FramingSearch::FoldFrames);
+    clearFrameMeasure();
+    frame_ = 1;
+    missed_ = 0;
+    eventAt_ = followEventAt(predictedStart(frame_));
+}
+
+void FramingTracker::restartSearch() {
+    search_.restart(processed_);
+    searchedFrames_ = 0;
+    clearFrameMeasure();
+}
+
+void FramingTracker::clearFrameMeasure() {
     haveFound_ = false;
     frameMeasure_ = 0;
     frameMagnitude_ = 0;
     frameSamples_ = 0;
-    frame_ = 1;
-    missed_ = 0;
-    eventAt_ = followEventAt(predictedStart(frame_));
 }
 
 void FramingTracker::loseLock(double nextStart) {
@@ -273,12 +278,7 @@ void FramingTracker::loseLock(double nextStart) {
     modelStart_ = nextStart;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
     processed_ = std::max(modelBase_, total_ - 1 - HilbertReach);
-    search_.restart(processed_);
-    searchedFrames_ = 0;
-    haveFound_ = false;
-    frameMeasure_ = 0;
-    frameMagnitude_ = 0;
-    frameSamples_ = 0;
+    restartSearch();
     starts_.push_back(static_cast<double>(modelBase_));
 }
 

@@ -68,6 +68,10 @@ private:
     void followFrame();
     void lockAt(double breakPosition, double period);
     void loseLock(double nextStart);
+    // The search starts afresh at processed_; the frame's measure and the
+    // last search's find are forgotten.
+    void restartSearch();
+    void clearFrameMeasure();
     double predictedStart(std::int64_t frame) const;
     bool measureSync(double predicted, double& position) const;
     std::int64_t followEventAt(double predicted) const;
