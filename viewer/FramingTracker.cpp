@@ -53,9 +53,11 @@ constexpr double SyncBand = 0.2, SyncContrast = 0.35;
 // The period is held within this fraction of the nominal one.
 constexpr double MaxClockError = 0.0006;
 // Where the break's centroid stands against the frame's true start, and
-// the sync box against the line's first sample: found on clean signals from
-// the transmitter's synthesis. A channel's band-pass moves the break's
-// centroid up to a sample earlier.
+// the sync box against the line's first sample. The folded break stands
+// about half a sample late on a direct line and nearly a sample early
+// through a voice channel's band-pass; starts are placed for the channel,
+// the way a radio hears them. The sync box was found on clean signals from
+// the transmitter's synthesis.
 constexpr double BreakBias = -0.6, SyncBias = 0.7;
 
 // The peak of s[0..n) (n >= 3), refined by a parabola through it and its

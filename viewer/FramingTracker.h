@@ -4,10 +4,13 @@
 // otherwise continuous FM tone breaks for one sample; lines may also start
 // with a short burst above white (line sync). The tracker measures the
 // phase advance of every sample, looks for the break where the advance
-// leaves the tones' band, folds that over several frames while searching,
-// and once it has found the break follows it frame by frame, with the sync
-// bursts when they are there. The frame period it reports is fractional:
-// the sender's clock as this sound card counts it.
+// leaves the tones' band (less where the tone is weak, and never much for
+// one sample, so that noise's clicks count for little), folds that over
+// the last frames for every period a clock error allows while searching,
+// and once it has found the break follows it with the same fold about the
+// predicted start, with the sync bursts when the break is lost. The frame
+// period it reports is fractional: the sender's clock as this sound card
+// counts it.
 //
 // Fed samples as they come (any chunking gives the same results); the frame
 // starts it finds queue up for whoever cuts the frames.
