@@ -41,18 +41,17 @@ void FramingSearch::reset(double maxPeriod, double lineSamples, int lines) {
     mask_ = size - 1;
     measures_.assign(size, 0.0f);
     runs_.assign(size, 0.0f);
-    from_ = next_ = 0;
+    from_ = 0;
 }
 
 void FramingSearch::restart(std::int64_t from) {
     std::fill(measures_.begin(), measures_.end(), 0.0f);
     std::fill(runs_.begin(), runs_.end(), 0.0f);
-    from_ = next_ = from;
+    from_ = from;
 }
 
 void FramingSearch::put(std::int64_t n, float measure) {
     measures_[static_cast<std::size_t>(n) & mask_] = measure;
-    next_ = n + 1;
     // The run about sample n - RunReach is now whole.
     float sum = 0;
     for (int k = 0; k < RunWidth; ++k) sum += measures_[static_cast<std::size_t>(n - k) & mask_];
@@ -165,7 +164,7 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
     // Summed in single precision, so that the loops run vectorised.
     sums_.resize(static_cast<std::size_t>(bins));
     best_.assign(static_cast<std::size_t>(bins), 0.0);
-    double bestPeak = -1;
+    double bestSpread = -1;
     int bestK = 0;
     for (int k = -reach; k <= reach; ++k) {
         const double p = period + k * step;
@@ -178,14 +177,14 @@ FramingSearch::Found FramingSearch::search(std::int64_t end, int bins, int frame
         // The period that lines the frames up best: where the fold varies
         // most (the break, and the line sync bursts when there are, all
         // stand highest when the frames line up).
-        float squares = 0, total = 0;
+        double squares = 0, total = 0;
         for (int b = 0; b < bins; ++b) {
-            squares += sum[b] * sum[b];
+            squares += static_cast<double>(sum[b]) * sum[b];
             total += sum[b];
         }
-        const double spread = squares - static_cast<double>(total) * total / bins;
-        if (spread > bestPeak) {
-            bestPeak = spread;
+        const double spread = squares - total * total / bins;
+        if (spread > bestSpread) {
+            bestSpread = spread;
             bestK = k;
             std::copy(sums_.begin(), sums_.end(), best_.begin());
         }

@@ -28,11 +28,10 @@ public:
     // Frames of about `period` samples (at most maxPeriod), lines of
     // `lineSamples` of which there are `lines` a frame.
     void reset(double maxPeriod, double lineSamples, int lines);
-    // Forget what was measured: the next fold starts with the next sample.
+    // Forget what was measured: folds count nothing before sample `from`.
     void restart(std::int64_t from);
     // The break measure of sample n, every sample in order.
     void put(std::int64_t n, float measure);
-    std::int64_t next() const { return next_; }
     // The fold over the last `frames` frames (1..FoldFrames) of the `bins`
     // samples before `end`, for periods period + k step, |k| <= reach.
     Found search(std::int64_t end, int bins, int frames, double period, double step, int reach);
@@ -55,7 +54,7 @@ private:
     int lines_ = 32;
     std::size_t mask_ = 0;
     std::vector<float> measures_, runs_;
-    std::int64_t from_ = 0, next_ = 0;
+    std::int64_t from_ = 0;  // measures before this are taken as none
     std::vector<float> recent_, sums_;
     std::vector<double> row_, best_, comb_, peaks_;
 };
