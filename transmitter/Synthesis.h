@@ -10,18 +10,18 @@
 #include <cstdint>
 
 #include "core/ScreenPicture.h"
+#include "core/SignalFormat.h"
 #include "transmitter/TransmitterSettings.h"
 
 namespace tx {
 
-constexpr int SampleRate = 10000;
-constexpr int LinesPerFrame = 32;
-constexpr int LineSamples = 120;
-constexpr int FrameSamples = LinesPerFrame * LineSamples + 1;  // 3841
-constexpr int SyncPulseSamples = 4;
-constexpr int ToneAmplitude = 4096;
-// The level the transmitter sends during a line sync pulse, above white.
-constexpr std::int32_t StandardSyncPulseLevel = 162;
+constexpr int SampleRate = nbtv::SignalRate;
+using nbtv::FrameSamples;
+using nbtv::LineSamples;
+using nbtv::LinesPerFrame;
+using nbtv::StandardSyncPulseLevel;
+using nbtv::SyncPulseSamples;
+using nbtv::ToneAmplitude;
 
 // One output sample frame as 16-bit stereo PCM lays it out: the left
 // channel carries the signal, the right one stays 0.

@@ -9,21 +9,13 @@
 
 namespace rx {
 
-namespace {
-
-const FilterTerm* filterTerms(int cutoff) {
-    return cutoff == 800 ? LowPass800 : cutoff == 1200 ? LowPass1200 : LowPass1500;
-}
-
-}  // namespace
-
 double toneResponse(double hz, const ReceiverSettings& s) {
-    const double rate = s.sampleRate > 0 ? s.sampleRate : 10000;
+    const double rate = s.sampleRate > 0 ? s.sampleRate : nbtv::SignalRate;
     const double offset = 2 * std::numbers::pi * (hz - rate / 4) / rate;
     double v;
     if (s.demodMode == DemodAM) {
         std::complex<double> gain = 0;
-        const FilterTerm* terms = filterTerms(s.lowPassCutoff);
+        const FilterTerm* terms = lowPassTerms(s.lowPassCutoff);
         for (std::size_t k = 0; k < FilterTermCount; ++k)
             gain += terms[k].coefficient * std::polar(1.0, -offset * terms[k].offset);
         v = 0.25 * ToneAmplitudeCounts * std::abs(gain);

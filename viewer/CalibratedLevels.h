@@ -2,13 +2,13 @@
 // Brightness and contrast worked out from the detector's response to the
 // sender's black and white tones, so that black shows as level 0 and white
 // as 255 with the demodulator, filter and sample rate in force.
+#include "core/SignalFormat.h"
 #include "viewer/ReceiverSettings.h"
 
 namespace rx {
 
-// The sender's tones, in Hz.
-constexpr double BlackToneHz = 1727.7;
-constexpr double WhiteToneHz = 2348.4;
+using nbtv::BlackToneHz;
+using nbtv::WhiteToneHz;
 // The sender's tone amplitude as an 8-bit capture records it (4096 of a
 // 16-bit full scale), which sets the AM detector's output.
 constexpr double ToneAmplitudeCounts = 16.0;

@@ -4,16 +4,18 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/SignalFormat.h"
+
 namespace rx {
 
 namespace {
 
-// The sender's signal at its 10000 samples per second.
-constexpr double SentRate = 10000;
-constexpr double SentFrameSamples = 3841;
-constexpr double SentLineSamples = 120;
-constexpr int SentLines = 32;
-constexpr double BlackHz = 1727.7, SyncHz = 2969.0;
+// The sender's signal at its own rate.
+constexpr double SentRate = nbtv::SignalRate;
+constexpr double SentFrameSamples = nbtv::FrameSamples;
+constexpr double SentLineSamples = nbtv::LineSamples;
+constexpr int SentLines = nbtv::LinesPerFrame;
+constexpr double BlackHz = nbtv::BlackToneHz, SyncHz = nbtv::SyncToneHz;
 
 // A four-term Hilbert transformer, its two taps fitted so that the gain is
 // 1 within 1% over 1700..3000 Hz at 10000 samples per second.
@@ -82,7 +84,7 @@ bool toneHeard(double sum, std::int64_t count) {
 FramingTracker::FramingTracker(int sampleRate) { reset(sampleRate); }
 
 void FramingTracker::reset(int sampleRate) {
-    sampleRate_ = sampleRate > 0 ? sampleRate : 10000;
+    sampleRate_ = sampleRate > 0 ? sampleRate : nbtv::SignalRate;
     scale_ = sampleRate_ / SentRate;
     nominalPeriod_ = SentFrameSamples * scale_;
     period_ = nominalPeriod_;

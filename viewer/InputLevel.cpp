@@ -4,12 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace rx {
+#include "core/SignalFormat.h"
 
-namespace {
-constexpr double DesignRate = 10000;  // the rate the transmitter's tones are made for
-constexpr double BlackHz = 1727.7, WhiteHz = 2348.4, SyncHz = 2969.0;
-}  // namespace
+namespace rx {
 
 InputLevel inputLevel(const std::uint8_t* samples, int count) {
     InputLevel level;
@@ -28,8 +25,8 @@ InputLevel inputLevel(const std::uint8_t* samples, int count) {
 }
 
 std::array<double, 3> toneMarkers(int sampleRate) {
-    const double k = sampleRate / DesignRate;
-    return {BlackHz * k, WhiteHz * k, SyncHz * k};
+    const double k = sampleRate / static_cast<double>(nbtv::SignalRate);
+    return {nbtv::BlackToneHz * k, nbtv::WhiteToneHz * k, nbtv::SyncToneHz * k};
 }
 
 }  // namespace rx

@@ -5,13 +5,14 @@
 // pulse, and the line starts just after the pulse's first sample.
 #include <cstdint>
 
+#include "core/SignalFormat.h"
 #include "viewer/Demodulator.h"
 #include "viewer/PictureStore.h"
 #include "viewer/ReceiverSettings.h"
 
 namespace rx {
 
-constexpr int LinesPerFrame = 32;
+using nbtv::LinesPerFrame;
 
 // True when v is a sync sample at this sync level: floor(100 v) above
 // syncLevel - 128. A not-a-number never is.

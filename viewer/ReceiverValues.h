@@ -4,6 +4,7 @@
 // the commands and nbtvcodec's decode options all read them from here.
 #include <cstdint>
 
+#include "core/SignalFormat.h"
 #include "viewer/ReceiverSettings.h"
 
 namespace rx {
@@ -14,14 +15,14 @@ struct BarRange {
 };
 
 // Start values (the demodulator's levels are below).
-constexpr std::int32_t StartSampleRate = 10000;
-constexpr std::int32_t StartFrameSamples = 3841;  // one transmitted frame
+constexpr std::int32_t StartSampleRate = nbtv::SignalRate;
+constexpr std::int32_t StartFrameSamples = nbtv::FrameSamples;
 constexpr std::int32_t StartLowPassCutoff = 1500;
 constexpr std::int32_t StartDemodMode = DemodFM;
 constexpr std::int32_t StartSyncLevel = 128;
 // The neutral line length, and the one the sync search leaves (it takes
 // one sample of every line).
-constexpr std::int32_t NeutralLineSamples = 120;
+constexpr std::int32_t NeutralLineSamples = nbtv::LineSamples;
 constexpr std::int32_t SyncLineSamples = NeutralLineSamples - 1;
 
 // What each demodulator starts with when it is chosen.
