@@ -5,7 +5,9 @@
 #include "platform/ProcessStart.h"
 #include "platform/ScreenCapture.h"
 #include "platform/SoundDevices.h"
-#include "transmitter/Transmitter.h"
+#include "transmitter/OutputDevices.h"
+#include "transmitter/Playback.h"
+#include "transmitter/TransmitterState.h"
 #include "transmitter/TransmitterValues.h"
 
 using namespace win;
@@ -15,7 +17,7 @@ using namespace tx;
 namespace {
 
 void initialiseTransmitter(HWND window) {
-    TransmitterSettings& s = transmitterSettings;
+    TransmitterSettings& s = transmitter.settings;
     s.syncPulseLevel = StartSyncPulseLevel;
     s.lineSync = 1;
     dialog::setCheck(window, LineSync, 0);
@@ -59,7 +61,7 @@ LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
-    TransmitterSettings& s = transmitterSettings;
+    TransmitterSettings& s = transmitter.settings;
     HWND bar = reinterpret_cast<HWND>(lParam);
     const int id = static_cast<int>(GetWindowLongA(bar, GWL_ID));
     std::int32_t* value = id == ScrollX ? &s.regionX : id == ScrollY ? &s.regionY : nullptr;
@@ -86,6 +88,6 @@ LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT onLineSync(HWND, UINT, WPARAM, LPARAM) {
-    transmitterSettings.lineSync = -transmitterSettings.lineSync;
+    transmitter.settings.lineSync = -transmitter.settings.lineSync;
     return 0;
 }

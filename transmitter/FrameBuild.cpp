@@ -4,12 +4,9 @@
 
 #include "platform/ScreenCapture.h"
 #include "transmitter/Preview.h"
-#include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace tx;
-
-TransmitterSettings transmitterSettings;
-win::HWND transmitterWindow = nullptr;
 
 namespace {
 
@@ -30,8 +27,8 @@ void buildFrame(FrameBuffer& buffer) {
     // Without access to the screen the frame is built from black.
     ScreenPicture picture;
     const platform::ScreenAccess access =
-        platform::grabScreenRegion(transmitterSettings.regionX, transmitterSettings.regionY, picture);
-    showPreview(transmitterWindow, picture);
-    showPreviewNote(transmitterWindow, previewNote(access));
-    synthesizeFrame(picture, transmitterSettings, buffer);
+        platform::grabScreenRegion(transmitter.settings.regionX, transmitter.settings.regionY, picture);
+    showPreview(transmitter.window, picture);
+    showPreviewNote(transmitter.window, previewNote(access));
+    synthesizeFrame(picture, transmitter.settings, buffer);
 }

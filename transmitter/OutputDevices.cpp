@@ -9,28 +9,25 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/DialogMenus.h"
 #include "platform/SoundDevices.h"
-#include "transmitter/Transmitter.h"
+#include "transmitter/OutputDevices.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace win;
 using namespace transmitter_id;
 
-namespace {
-dialog::DeviceMenu outputDevices{nullptr, OutputDeviceDefault, OutputDeviceFirst, OutputDeviceLast, {}};
-}  // namespace
-
 void addOutputDeviceMenu(HWND window) {
-    outputDevices.menu = dialog::newMenu(false);
-    outputDevices.shown.clear();
-    dialog::addMenuItem(outputDevices.menu, "Default", OutputDeviceDefault, -1, nullptr);
-    dialog::setContextMenu(window, outputDevices.menu);
+    transmitter.outputDevices.menu = dialog::newMenu(false);
+    transmitter.outputDevices.shown.clear();
+    dialog::addMenuItem(transmitter.outputDevices.menu, "Default", OutputDeviceDefault, -1, nullptr);
+    dialog::setContextMenu(window, transmitter.outputDevices.menu);
 }
 
 void refreshOutputDevices(HWND window) {
-    dialog::refreshDeviceMenu(window, outputDevices, platform::soundDevices(false));
+    dialog::refreshDeviceMenu(window, transmitter.outputDevices, platform::soundDevices(false));
 }
 
 void outputDeviceCommand(HWND window, int id) {
     std::uint32_t index = platform::NoSoundDevice;
-    if (!dialog::deviceOfItem(outputDevices, id, index)) return;
+    if (!dialog::deviceOfItem(transmitter.outputDevices, id, index)) return;
     if (!platform::moveSoundStream(false, index)) refreshOutputDevices(window);
 }

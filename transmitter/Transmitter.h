@@ -1,14 +1,7 @@
 #pragma once
-// The transmitter program: its settings record, its window and its one
-// event handler.
+// The transmitter program: its window and its one event handler. Its state
+// is in transmitter/TransmitterState.h.
 #include "core/WindowTypes.h"
-#include "transmitter/TransmitterSettings.h"
-
-// The one settings record of the transmitter, alive for the whole run.
-extern tx::TransmitterSettings transmitterSettings;
-// The transmitter's window; the preview is painted into it and it receives
-// the sound device's notifications.
-extern win::HWND transmitterWindow;
 
 namespace transmitter_id {
 constexpr int ScrollX = 100, ScrollY = 101;
@@ -32,18 +25,3 @@ void regionScroll(win::HWND window, win::WPARAM wParam, win::LPARAM lParam);
 // Control handlers.
 win::LRESULT onAdjustOutput(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
 win::LRESULT onLineSync(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
-
-// Sound output: start (two frames built and queued), a played buffer
-// (refill and queue again), stop.
-void startSoundOutput(win::HWND window);
-void soundBufferDone();
-void stopSoundOutput();
-// Whether the sound device opened at the start; the preview says when not.
-bool soundOutputOpen();
-
-// The choice of sound card in the window's context menu: built with the
-// window, rebuilt from the sound server's list, and a chosen item (other
-// commands are ignored).
-void addOutputDeviceMenu(win::HWND window);
-void refreshOutputDevices(win::HWND window);
-void outputDeviceCommand(win::HWND window, int id);

@@ -3,7 +3,9 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
-#include "transmitter/Transmitter.h"
+#include "transmitter/OutputDevices.h"
+#include "transmitter/Playback.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace win;
 using dialog::ControlKind;
@@ -30,7 +32,7 @@ HWND buildTransmitterWindow() {
 
 int runTransmitter() {
     platform::setSoundApplicationName("NBTV Transmitter");
-    transmitterWindow = buildTransmitterWindow();
-    dialog::showModal(transmitterWindow, transmitterEvent, nullptr);
+    transmitter.window = buildTransmitterWindow();
+    dialog::showModal(transmitter.window, transmitterEvent, nullptr);
     return quitExitCode();
 }

@@ -21,6 +21,7 @@
 #include "tests/portal/fixtures/TestScreen.h"
 #include "transmitter/Synthesis.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace tx;
 using namespace win;
@@ -71,7 +72,7 @@ ScreenPicture expectedPicture(int x, int y) {
 
 FrameBuffer frameOf(const ScreenPicture& picture) {
     FrameBuffer frame{};
-    synthesizeFrame(picture, transmitterSettings, frame);
+    synthesizeFrame(picture, transmitter.settings, frame);
     return frame;
 }
 
@@ -156,9 +157,9 @@ void expectBlackWithNote(HWND w, int seconds = 10) {
 }
 
 void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitterSettings = TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
-    HWND w = transmitterWindow;
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    HWND w = transmitter.window;
     runShown(w, transmitterEvent, [w, steps]() { steps(w); });
 }
 
@@ -175,8 +176,8 @@ TEST_F(PortalCapture, RegionsGiveTheMonitorsWordsInEveryFormatAndStride) {
             EXPECT_TRUE(playUntilPicture(200, 200));
             EXPECT_EQ(dialog::pictureNote(w, 15, 15), "");
             for (const auto& [x, y] : {std::pair{0, 0}, {600, 400}, {-30, -20}, {640, 0}}) {
-                transmitterSettings.regionX = x;
-                transmitterSettings.regionY = y;
+                transmitter.settings.regionX = x;
+                transmitter.settings.regionY = y;
                 EXPECT_TRUE(playUntilPicture(x, y, 3)) << x << "," << y;
             }
         });

@@ -13,7 +13,6 @@
 #include "viewer/Viewer.h"
 
 using namespace rx;
-using namespace tx;
 
 namespace storm {
 

@@ -10,6 +10,7 @@
 #include "tests/doubles/WaveScript.h"
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 #include "viewer/Viewer.h"
 
 using namespace rx;
@@ -103,7 +104,7 @@ std::string viewerProblems(const Run& run) {
 
 std::string transmitterProblems(const Run& run) {
     using namespace transmitter_id;
-    const TransmitterSettings& s = transmitterSettings;
+    const TransmitterSettings& s = transmitter.settings;
     const HWND w = run.transmitter;
     std::string problems;
     expectText(problems, w, ValueX, s.regionX);

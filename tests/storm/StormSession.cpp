@@ -9,6 +9,7 @@
 #include "tests/common/ModalRun.h"
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 #include "viewer/Viewer.h"
 
 using namespace rx;
@@ -49,12 +50,12 @@ bool sessionOpen(const Run& run) {
 void runSession(Run& run) {
     wavescript::useScriptedBackend(true);
     ++run.sessions;
-    transmitterSettings = TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
     receiverSettings = ReceiverSettings{};
     viewerWindow = buildViewerWindow();
     setReceiverStartValues();
-    run.transmitter = transmitterWindow;
+    run.transmitter = transmitter.window;
     run.viewer = viewerWindow;
     run.delivered = false;  // both devices' open notices are on their way
     runShown(run.transmitter, transmitterEvent, [&run]() {

@@ -19,6 +19,7 @@
 #include "tests/common/LiveSteps.h"
 #include "tests/platform/PrivatePulseServer.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace transmitter_id;
 
@@ -55,9 +56,9 @@ TEST(OutputDevicesLive, TheContextMenuListsSinksAndMovesTheOutput) {
     ASSERT_FALSE(commandOutput("pactl load-module module-null-sink sink_name=radio rate=10000 "
                                "sink_properties=device.description=Radio").empty());
     setenv("NBTV_SOUND", "pulse", 1);
-    transmitterSettings = tx::TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
-    win::HWND w = transmitterWindow;
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    win::HWND w = transmitter.window;
     runShown(w, transmitterEvent, [w]() {
         EXPECT_TRUE(dialog::contextMenuAt(w, 10, 10));
         ASSERT_TRUE(eventually([w] { return itemCalled(w, "Radio") != 0; }));

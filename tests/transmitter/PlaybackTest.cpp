@@ -15,6 +15,7 @@
 #include "tests/common/ScriptedSound.h"
 #include "transmitter/Synthesis.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace tx;
 
@@ -95,9 +96,9 @@ protected:
 };
 
 void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitterSettings = TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
-    HWND w = transmitterWindow;
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    HWND w = transmitter.window;
     runShown(w, transmitterEvent, [w, steps]() { steps(w); });
 }
 
@@ -238,7 +239,7 @@ TEST_F(TransmitterPlayback, WithoutAnOutputDeviceTheWindowStillWorks) {
         dialog::sendScroll(w, ScrollX, SB_PAGERIGHT);
         EXPECT_EQ(dialog::controlText(w, ValueX), "210");
         dialog::clickControl(w, LineSync);
-        EXPECT_EQ(transmitterSettings.lineSync, -1);
+        EXPECT_EQ(transmitter.settings.lineSync, -1);
         dialog::processPendingEvents();
         EXPECT_EQ(wavescript::calls().size(), 5u);
     });

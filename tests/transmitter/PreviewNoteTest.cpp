@@ -7,14 +7,15 @@
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 namespace {
 
 std::string noteAtStart() {
     std::string note = "(not run)";
-    transmitterSettings = tx::TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
-    win::HWND w = transmitterWindow;
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    win::HWND w = transmitter.window;
     runShown(w, transmitterEvent, [w, &note]() { note = dialog::pictureNote(w, 15, 15); });
     return note;
 }

@@ -6,6 +6,7 @@
 #include "dialog/WindowSystem.h"
 #include "tests/common/ModalRun.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterState.h"
 
 using namespace tx;
 
@@ -14,16 +15,16 @@ using namespace transmitter_id;
 
 namespace {
 void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitterSettings = TransmitterSettings{};
-    transmitterWindow = buildTransmitterWindow();
-    HWND w = transmitterWindow;
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    HWND w = transmitter.window;
     runShown(w, transmitterEvent, [w, steps]() { steps(w); });
 }
 }  // namespace
 
 TEST(TransmitterWindow, StartValues) {
     withTransmitter([](HWND w) {
-        const TransmitterSettings& s = transmitterSettings;
+        const TransmitterSettings& s = transmitter.settings;
         EXPECT_EQ(s.regionX, 200);
         EXPECT_EQ(s.regionY, 200);
         EXPECT_EQ(s.lineSync, 1);
@@ -48,7 +49,7 @@ TEST(TransmitterWindow, StartValues) {
 
 TEST(TransmitterWindow, RegionGoesPastTheBarEndsAndBothBoxesAreRewritten) {
     withTransmitter([](HWND w) {
-        TransmitterSettings& s = transmitterSettings;
+        TransmitterSettings& s = transmitter.settings;
         dialog::sendScroll(w, ScrollX, SB_THUMBTRACK, 1);
         dialog::sendScroll(w, ScrollX, SB_LINELEFT);
         EXPECT_EQ(s.regionX, 0);
@@ -75,10 +76,10 @@ TEST(TransmitterWindow, RegionGoesPastTheBarEndsAndBothBoxesAreRewritten) {
 TEST(TransmitterWindow, LineSyncBoxAndSettingNeverDisagree) {
     withTransmitter([](HWND w) {
         dialog::clickControl(w, LineSync);
-        EXPECT_EQ(transmitterSettings.lineSync, -1);
+        EXPECT_EQ(transmitter.settings.lineSync, -1);
         EXPECT_EQ(dialog::checkState(w, LineSync), 1);
         dialog::clickControl(w, LineSync);
-        EXPECT_EQ(transmitterSettings.lineSync, 1);
+        EXPECT_EQ(transmitter.settings.lineSync, 1);
         EXPECT_EQ(dialog::checkState(w, LineSync), 0);
     });
 }

@@ -1,0 +1,3 @@
+#include "transmitter/TransmitterState.h"
+
+TransmitterState transmitter;

@@ -1,0 +1,23 @@
+#pragma once
+// Everything the transmitter keeps between events, in one record alive for
+// the whole run: the settings, the window, the sound output and the device
+// menu. Only the transmitter's own files reach it.
+#include "core/WindowTypes.h"
+#include "dialog/DeviceMenu.h"
+#include "transmitter/Playback.h"
+#include "transmitter/Transmitter.h"
+#include "transmitter/TransmitterSettings.h"
+
+struct TransmitterState {
+    tx::TransmitterSettings settings;
+    // The transmitter's window; the preview is painted into it and it
+    // receives the sound device's notifications.
+    win::HWND window = nullptr;
+    SoundOutput output;
+    dialog::DeviceMenu outputDevices{nullptr, transmitter_id::OutputDeviceDefault,
+                                     transmitter_id::OutputDeviceFirst,
+                                     transmitter_id::OutputDeviceLast, {}};
+};
+
+// The one record of the transmitter.
+extern TransmitterState transmitter;
