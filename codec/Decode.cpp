@@ -17,10 +17,9 @@
 #include "codec/SoundInput.h"
 #include "core/NumberText.h"
 #include "platform/ImageWrite.h"
-#include "viewer/AutoFraming.h"
 #include "viewer/Demodulator.h"
+#include "viewer/FramedPictures.h"
 #include "viewer/LineTiming.h"
-#include "viewer/PictureAverage.h"
 #include "viewer/PictureStore.h"
 
 using namespace rx;
@@ -175,8 +174,7 @@ int decode(const codec::DecodeOptions& o) {
     // --auto: frames cut where the framing tracker finds them, as the
     // viewer does with "Automatic framing", from the file read in pieces of
     // one frame as its capture buffers would deliver them.
-    rx::AutoFraming framing(rate);
-    rx::PictureAverage average(std::max(o.average, 1));
+    rx::FramedPictures framed(rate, std::max(o.average, 1));
     std::vector<std::uint8_t> piece(o.autoFraming ? capture.size() : 0);
     const PictureStore* shown = &store;
 
@@ -216,14 +214,9 @@ int decode(const codec::DecodeOptions& o) {
             if (!frameDone()) return codec::fail(error);
             continue;
         }
-        framing.feed(piece.data(), static_cast<std::size_t>(n));
-        while ((o.frames == 0 || frames < o.frames) && framing.nextFrame(settings, capture.data(), capture.size())) {
-            demodulate(capture.data(), settings, arrays);
-            scanFrame(arrays.videoSignal.data(), settings, store);
-            // Averaged only while the tracker holds the frame.
-            const bool averaging = o.average > 1 && framing.tracker().locked();
-            if (!averaging) average.clear();
-            shown = averaging ? &average.add(store) : &store;
+        framed.feed(piece.data(), static_cast<std::size_t>(n));
+        while ((o.frames == 0 || frames < o.frames) && framed.next(settings, store, arrays)) {
+            shown = framed.shown();
             ++frames;
             if (!frameDone()) return codec::fail(error);
         }

@@ -3,10 +3,8 @@
 #include <vector>
 
 #include "dialog/DialogLayer.h"
-#include "viewer/AutoFraming.h"
 #include "viewer/CalibratedLevels.h"
-#include "viewer/LineTiming.h"
-#include "viewer/PictureAverage.h"
+#include "viewer/FramedPictures.h"
 #include "viewer/PictureDisplay.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
@@ -21,18 +19,13 @@ bool framingOn = false;
 bool noiseReductionOn = false;
 // Made when automatic framing is ticked, fed every captured sample while
 // it stays on.
-AutoFraming framing;
-int framingRate = 0;
-PictureAverage average(NoiseReductionDepth);
-std::vector<std::uint8_t> framedBuffer(CaptureBufferBytes + CaptureBufferSlack, 0);
+FramedPictures framed;
 
 void setFraming(HWND window, bool on) {
     framingOn = on;
     dialog::checkMenuItem(window, MenuAutoFraming, on);
     if (on) {
-        framingRate = receiverSettings.sampleRate;
-        framing.reset(framingRate);
-        average.clear();
+        framed.reset(receiverSettings.sampleRate);
     } else {
         refreshReadouts(window);  // the frame rate the bar sets
     }
@@ -63,23 +56,15 @@ bool autoFramingOn() { return framingOn; }
 const PictureStore& autoFramingBuffer(HWND window, const std::uint8_t* samples, int count,
                                       PictureStore& store, FrameArrays& arrays) {
     const ReceiverSettings& s = receiverSettings;
-    if (s.sampleRate != framingRate) {
-        framingRate = s.sampleRate;
-        framing.reset(framingRate);
-        average.clear();
-    }
-    if (count > 0) framing.feed(samples, static_cast<std::size_t>(count));
+    if (s.sampleRate != framed.sampleRate()) framed.reset(s.sampleRate);
+    if (count > 0) framed.feed(samples, static_cast<std::size_t>(count));
     const PictureStore* shown = &store;
-    while (framing.nextFrame(s, framedBuffer.data(), framedBuffer.size())) {
-        demodulate(framedBuffer.data(), s, arrays);
-        scanFrame(arrays.videoSignal.data(), s, store);
-        const bool averaging = noiseReductionOn && framing.tracker().locked();
-        if (!averaging) average.clear();
-        shown = averaging ? &average.add(store) : &store;
+    while (framed.next(s, store, arrays)) {
+        shown = framed.shown();
         showPicture(window, *shown, arrays.videoSignal.data());
     }
     dialog::setControlText(window, FrameRateReadout,
-                           dialog::numberText(s.sampleRate / framing.tracker().period()));
+                           dialog::numberText(s.sampleRate / framed.tracker().period()));
     return *shown;
 }
 
@@ -90,7 +75,7 @@ bool autoPictureCommand(HWND window, int id) {
         case MenuNoiseReduction:
             noiseReductionOn = !noiseReductionOn;
             dialog::checkMenuItem(window, MenuNoiseReduction, noiseReductionOn);
-            average.clear();
+            framed.setAveraging(noiseReductionOn ? NoiseReductionDepth : 1);
             return true;
         default: return false;
     }

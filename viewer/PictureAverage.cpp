@@ -7,6 +7,7 @@ namespace rx {
 PictureAverage::PictureAverage(int depth) : depth_(std::max(1, depth)) { clear(); }
 
 void PictureAverage::clear() {
+    if (taken_ == 0 && !kept_.empty()) return;  // nothing taken since the last
     taken_ = 0;
     kept_.assign(static_cast<std::size_t>(depth_), PictureStore{});
     sum_.assign(PictureStoreBytes, 0);

@@ -1,0 +1,37 @@
+#include "viewer/FramedPictures.h"
+
+#include "viewer/LineTiming.h"
+
+namespace rx {
+
+FramedPictures::FramedPictures(int sampleRate, int averageDepth)
+    : framing_(sampleRate), average_(averageDepth), cut_(CaptureBufferBytes + CaptureBufferSlack, 0) {}
+
+void FramedPictures::reset(int sampleRate) {
+    framing_.reset(sampleRate);
+    average_.clear();
+    shown_ = nullptr;
+}
+
+void FramedPictures::setAveraging(int depth) {
+    average_ = PictureAverage(depth);
+    shown_ = nullptr;
+}
+
+void FramedPictures::feed(const std::uint8_t* samples, std::size_t count) {
+    if (count > 0) framing_.feed(samples, count);
+}
+
+bool FramedPictures::next(const ReceiverSettings& s, PictureStore& store, FrameArrays& arrays) {
+    if (!framing_.nextFrame(s, cut_.data(), cut_.size())) return false;
+    demodulate(cut_.data(), s, arrays);
+    scanFrame(arrays.videoSignal.data(), s, store);
+    // Pictures are averaged only while the tracker holds the frame: a
+    // picture cut elsewhere would smear the average.
+    const bool averaging = average_.depth() > 1 && framing_.tracker().locked();
+    if (!averaging) average_.clear();
+    shown_ = averaging ? &average_.add(store) : &store;
+    return true;
+}
+
+}  // namespace rx

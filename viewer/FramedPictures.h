@@ -1,0 +1,50 @@
+#pragma once
+// The framed picture, from samples to what is shown: frames cut where the
+// framing tracker finds them, demodulated and scanned into the picture
+// store, and averaged over the last few while the tracker holds the frame.
+// The live receiver (fed each capture buffer) and the file decoder (fed the
+// file in pieces) both go this one way, so both show the same pictures from
+// the same samples.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/SignalFormat.h"
+#include "viewer/AutoFraming.h"
+#include "viewer/Demodulator.h"
+#include "viewer/PictureAverage.h"
+#include "viewer/PictureStore.h"
+#include "viewer/ReceiverSettings.h"
+
+namespace rx {
+
+class FramedPictures {
+public:
+    explicit FramedPictures(int sampleRate = nbtv::SignalRate, int averageDepth = 1);
+    // Forgets the frames found and the pictures averaged.
+    void reset(int sampleRate);
+    // How many pictures are averaged (1: none); the average starts afresh.
+    void setAveraging(int depth);
+    int averaging() const { return average_.depth(); }
+
+    // Unsigned 8-bit samples, 128 being zero.
+    void feed(const std::uint8_t* samples, std::size_t count);
+    // The next frame found, cut, demodulated into `arrays` and scanned into
+    // `store`; shown() is then the picture to show. False while no whole
+    // frame is held.
+    bool next(const ReceiverSettings& settings, PictureStore& store, FrameArrays& arrays);
+    // The store of the last frame, or the average of the last pictures while
+    // averaging and the tracker holds the frame; null before the first.
+    const PictureStore* shown() const { return shown_; }
+
+    const FramingTracker& tracker() const { return framing_.tracker(); }
+    int sampleRate() const { return framing_.tracker().sampleRate(); }
+
+private:
+    AutoFraming framing_;
+    PictureAverage average_;
+    std::vector<std::uint8_t> cut_;  // the frame as a capture buffer holds it
+    const PictureStore* shown_ = nullptr;
+};
+
+}  // namespace rx
