@@ -17,7 +17,7 @@ std::string previewNote(platform::ScreenAccess access) {
     std::string note;
     if (access == platform::ScreenAccess::None) note = "No screen access";
     if (access == platform::ScreenAccess::Asking) note = "Waiting for screen access";
-    if (!soundOutputOpen()) note += (note.empty() ? "" : "\n") + std::string("No sound output");
+    if (!transmitter.output.open) note += (note.empty() ? "" : "\n") + std::string("No sound output");
     return note;
 }
 

@@ -42,8 +42,6 @@ void startSoundOutput(HWND window) {
     waveOutWrite(o.device, &o.headers[1], HeaderSize);
 }
 
-bool soundOutputOpen() { return transmitter.output.open; }
-
 void soundBufferDone() {
     SoundOutput& o = transmitter.output;
     if (!o.playing) return;

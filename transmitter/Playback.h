@@ -23,5 +23,3 @@ struct SoundOutput {
 void startSoundOutput(win::HWND window);
 void soundBufferDone();
 void stopSoundOutput();
-// Whether the sound device opened at the start; the preview says when not.
-bool soundOutputOpen();

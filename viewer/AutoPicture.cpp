@@ -1,13 +1,11 @@
 #include "viewer/AutoPicture.h"
 
-#include <vector>
-
 #include "dialog/DialogLayer.h"
 #include "viewer/CalibratedLevels.h"
-#include "viewer/FramedPictures.h"
 #include "viewer/PictureDisplay.h"
+#include "viewer/Readouts.h"
 #include "viewer/ReceiverValues.h"
-#include "viewer/Viewer.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
@@ -15,24 +13,19 @@ using namespace rx;
 
 namespace {
 
-bool framingOn = false;
-bool noiseReductionOn = false;
-// Made when automatic framing is ticked, fed every captured sample while
-// it stays on.
-FramedPictures framed;
-
 void setFraming(HWND window, bool on) {
-    framingOn = on;
+    AutoPictureState& a = viewer.autoPicture;
+    a.framing = on;
     dialog::checkMenuItem(window, MenuAutoFraming, on);
     if (on) {
-        framed.reset(receiverSettings.sampleRate);
+        a.framed.reset(viewer.settings.sampleRate);
     } else {
         refreshReadouts(window);  // the frame rate the bar sets
     }
 }
 
 void calibrateLevels(HWND window) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     const Levels levels = calibratedLevels(s);
     s.brightness = levels.brightness;
     s.contrast = levels.contrast;
@@ -51,36 +44,37 @@ void addAutoPictureItems(dialog::Menu* rateMenu) {
     dialog::addMenuItem(rateMenu, "&Noise reduction", MenuNoiseReduction, -1, nullptr);
 }
 
-bool autoFramingOn() { return framingOn; }
+bool autoFramingOn() { return viewer.autoPicture.framing; }
 
-const PictureStore& autoFramingBuffer(HWND window, const std::uint8_t* samples, int count,
+const PictureStore* autoFramingBuffer(HWND window, const std::uint8_t* samples, int count,
                                       PictureStore& store, FrameArrays& arrays) {
-    const ReceiverSettings& s = receiverSettings;
+    const ReceiverSettings& s = viewer.settings;
+    FramedPictures& framed = viewer.autoPicture.framed;
     if (s.sampleRate != framed.sampleRate()) framed.reset(s.sampleRate);
     if (count > 0) framed.feed(samples, static_cast<std::size_t>(count));
-    const PictureStore* shown = &store;
-    while (framed.next(s, store, arrays)) {
-        shown = framed.shown();
-        showPicture(window, *shown, arrays.videoSignal.data());
-    }
+    while (framed.next(s, store, arrays)) showPicture(window, *framed.shown(), arrays.videoSignal.data());
     dialog::setControlText(window, FrameRateReadout,
                            dialog::numberText(s.sampleRate / framed.tracker().period()));
-    return *shown;
+    return framed.shown();
 }
 
 bool autoPictureCommand(HWND window, int id) {
+    AutoPictureState& a = viewer.autoPicture;
     switch (id) {
-        case MenuAutoFraming: setFraming(window, !framingOn); return true;
+        case MenuAutoFraming: setFraming(window, !a.framing); return true;
         case MenuCalibratedLevels: calibrateLevels(window); return true;
         case MenuNoiseReduction:
-            noiseReductionOn = !noiseReductionOn;
-            dialog::checkMenuItem(window, MenuNoiseReduction, noiseReductionOn);
-            framed.setAveraging(noiseReductionOn ? NoiseReductionDepth : 1);
+            a.noiseReduction = !a.noiseReduction;
+            dialog::checkMenuItem(window, MenuNoiseReduction, a.noiseReduction);
+            a.framed.setAveraging(a.noiseReduction ? NoiseReductionDepth : 1);
+            // The average starts afresh; until the next frame the plain
+            // picture is the one to save.
+            if (viewer.capture.store) viewer.shown = viewer.capture.store.get();
             return true;
         default: return false;
     }
 }
 
 void autoFramingOverridden(HWND window) {
-    if (framingOn) setFraming(window, false);
+    if (viewer.autoPicture.framing) setFraming(window, false);
 }

@@ -8,18 +8,23 @@
 
 #include "core/WindowTypes.h"
 #include "viewer/Demodulator.h"
+#include "viewer/FramedPictures.h"
 #include "viewer/PictureStore.h"
 
 namespace dialog {
 struct Menu;
 }
 
-namespace viewer_id {
-constexpr int MenuAutoFraming = 2100, MenuCalibratedLevels = 2101, MenuNoiseReduction = 2102;
-}  // namespace viewer_id
-
 // How many framed pictures noise reduction averages.
 constexpr int NoiseReductionDepth = 4;
+
+struct AutoPictureState {
+    bool framing = false;
+    bool noiseReduction = false;
+    // Reset when automatic framing is ticked, fed every captured sample
+    // while it stays on.
+    rx::FramedPictures framed;
+};
 
 // Appends a separator and the three items to the "Sample rate" menu.
 void addAutoPictureItems(dialog::Menu* rateMenu);
@@ -29,10 +34,10 @@ bool autoFramingOn();
 // A filled capture buffer of `count` samples while automatic framing is on:
 // every whole frame the tracker has found is demodulated, scanned into the
 // store and drawn (averaged while noise reduction is on and the tracker
-// locked), and readout 102 shows the measured frame rate.
-const rx::PictureStore& autoFramingBuffer(win::HWND window, const std::uint8_t* samples,
-                                          int count, rx::PictureStore& store,
-                                          rx::FrameArrays& arrays);
+// locked), and readout 102 shows the measured frame rate. Returns the
+// picture shown, or null when no frame has been shown yet.
+const rx::PictureStore* autoFramingBuffer(win::HWND window, const std::uint8_t* samples, int count,
+                                          rx::PictureStore& store, rx::FrameArrays& arrays);
 
 // The three menu commands; false for any other id.
 bool autoPictureCommand(win::HWND window, int id);

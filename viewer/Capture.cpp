@@ -1,18 +1,13 @@
-// Sound capture: two capture buffers, each one frame long, queued
-// alternately with the wave-input service. While the service fills one, the
-// receiver processes the other, draws the frame and hands the buffer back.
-// All notifications arrive as window messages on the GUI thread.
-#include <memory>
-#include <vector>
+// Sound capture: the two capture buffers and their headers, the device, and
+// the road of a filled buffer to the picture. All notifications arrive as
+// window messages on the GUI thread.
+#include "viewer/Capture.h"
 
-#include "platform/WaveAudio.h"
 #include "viewer/AutoPicture.h"
-#include "viewer/Demodulator.h"
 #include "viewer/LineTiming.h"
 #include "viewer/PictureDisplay.h"
-#include "viewer/PictureStore.h"
 #include "viewer/ReceiverAids.h"
-#include "viewer/Viewer.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace rx;
@@ -21,75 +16,60 @@ namespace {
 
 constexpr UINT HeaderSize = 32;
 
-HWAVEIN inputDevice = nullptr;
-WAVEFORMATEX inputFormat{};
-// Each buffer holds positions 0..16800 and a few zeroed bytes of slack the
-// mixer's last group may read; made once, at the first event.
-std::vector<std::uint8_t> captureBuffers[2];
-WAVEHDR captureHeaders[2]{};
-// The header length for any header prepared or queued in this event.
-DWORD headerLength = 0;
-// Headers queued again with the device opened last, by the notifications of
-// buffers the previous device handed back. They belong to the device now:
-// the open notification's queue call is refused for them and must not
-// change their length either.
-bool requeued[2] = {false, false};
-// The received picture, made at the first processed frame and kept.
-std::unique_ptr<PictureStore> pictureStore;
-// The frame's working arrays. One set serves every frame: demodulate leaves
-// it exactly as a fresh zero-filled set would be, without the cost of
-// making one each frame.
-FrameArrays frameArrays;
-
 bool isCaptureHeader(const WAVEHDR* header) {
-    return header == &captureHeaders[0] || header == &captureHeaders[1];
+    const CaptureState& c = viewer.capture;
+    return header == &c.headers[0] || header == &c.headers[1];
 }
 
 }  // namespace
 
 void capturePreamble() {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
+    CaptureState& c = viewer.capture;
     if (s.frameSamples > MaxFrameSamples) s.frameSamples = MaxFrameSamples;
-    if (captureBuffers[0].empty()) {
-        for (auto& buffer : captureBuffers) buffer.assign(CaptureBufferBytes + CaptureBufferSlack, 0);
+    if (c.buffers[0].empty()) {
+        for (auto& buffer : c.buffers) buffer.assign(CaptureBufferBytes + CaptureBufferSlack, 0);
     }
-    inputFormat.wFormatTag = WAVE_FORMAT_PCM;
-    inputFormat.nChannels = 1;
-    inputFormat.nSamplesPerSec = static_cast<DWORD>(s.sampleRate);
-    inputFormat.nAvgBytesPerSec = static_cast<DWORD>(s.sampleRate);
-    inputFormat.nBlockAlign = 1;
-    inputFormat.wBitsPerSample = 8;
-    inputFormat.cbSize = 0;
+    c.format.wFormatTag = WAVE_FORMAT_PCM;
+    c.format.nChannels = 1;
+    c.format.nSamplesPerSec = static_cast<DWORD>(s.sampleRate);
+    c.format.nAvgBytesPerSec = static_cast<DWORD>(s.sampleRate);
+    c.format.nBlockAlign = 1;
+    c.format.wBitsPerSample = 8;
+    c.format.cbSize = 0;
     // A frame length below one sample leaves no buffer to queue; the bars
     // never take it there, this keeps any other path from doing so.
-    headerLength = static_cast<DWORD>(s.frameSamples > 0 ? s.frameSamples : 1);
+    c.headerLength = static_cast<DWORD>(s.frameSamples > 0 ? s.frameSamples : 1);
 }
 
 void openCapture(HWND window) {
-    waveInOpen(&inputDevice, WAVE_MAPPER, &inputFormat, reinterpret_cast<std::uintptr_t>(window), 0,
+    CaptureState& c = viewer.capture;
+    waveInOpen(&c.device, WAVE_MAPPER, &c.format, reinterpret_cast<std::uintptr_t>(window), 0,
                CALLBACK_WINDOW);
     // A receiver without sound must not look like one receiving silence.
-    if (inputDevice == nullptr) showNoSoundInput(window);
-    requeued[0] = requeued[1] = false;
+    if (c.device == nullptr) showNoSoundInput(window);
+    c.requeued[0] = c.requeued[1] = false;
     for (int i = 0; i < 2; ++i) {
-        captureHeaders[i].lpData = reinterpret_cast<char*>(captureBuffers[i].data());
-        captureHeaders[i].dwBufferLength = headerLength;
-        waveInPrepareHeader(inputDevice, &captureHeaders[i], HeaderSize);
+        c.headers[i].lpData = reinterpret_cast<char*>(c.buffers[i].data());
+        c.headers[i].dwBufferLength = c.headerLength;
+        waveInPrepareHeader(c.device, &c.headers[i], HeaderSize);
     }
 }
 
 void startCapture() {
+    CaptureState& c = viewer.capture;
     for (int i = 0; i < 2; ++i) {
-        if (!requeued[i]) captureHeaders[i].dwBufferLength = headerLength;
-        waveInAddBuffer(inputDevice, &captureHeaders[i], HeaderSize);
+        if (!c.requeued[i]) c.headers[i].dwBufferLength = c.headerLength;
+        waveInAddBuffer(c.device, &c.headers[i], HeaderSize);
     }
-    waveInStart(inputDevice);
+    waveInStart(c.device);
 }
 
 void captureBufferDone(HWND window, LPARAM lParam) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
+    CaptureState& c = viewer.capture;
     auto* header = reinterpret_cast<WAVEHDR*>(lParam);
-    if (!isCaptureHeader(header) || captureBuffers[0].empty()) return;
+    if (!isCaptureHeader(header) || c.buffers[0].empty()) return;
 
     // The buffer of this notification is the one to process. Both are queued
     // buffer 1 first and come back in queue order, so bufferTurn names it
@@ -97,42 +77,43 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     // the turn without being queued again, and the next device starts with
     // buffer 1 whatever the turn says. Taking the turn from the notice keeps
     // the receiver from reading a buffer the device is filling.
-    s.bufferTurn = header == &captureHeaders[0] ? 1 : -1;
-    const std::uint8_t* buffer = captureBuffers[s.bufferTurn == 1 ? 0 : 1].data();
-    if (!pictureStore) pictureStore = std::make_unique<PictureStore>();
+    s.bufferTurn = header == &c.headers[0] ? 1 : -1;
+    const std::uint8_t* buffer = c.buffers[s.bufferTurn == 1 ? 0 : 1].data();
+    if (!c.store) c.store = std::make_unique<PictureStore>();
     const int bytes = static_cast<int>(header->dwBytesRecorded);
-    const PictureStore* shown = pictureStore.get();
     if (autoFramingOn()) {
-        shown = &autoFramingBuffer(window, buffer, bytes, *pictureStore, frameArrays);
+        if (const PictureStore* shown = autoFramingBuffer(window, buffer, bytes, *c.store, c.arrays))
+            viewer.shown = shown;
     } else {
-        demodulate(buffer, s, frameArrays);
-        scanFrame(frameArrays.videoSignal.data(), s, *pictureStore);
-        showPicture(window, *pictureStore, frameArrays.videoSignal.data());
+        demodulate(buffer, s, c.arrays);
+        scanFrame(c.arrays.videoSignal.data(), s, *c.store);
+        showPicture(window, *c.store, c.arrays.videoSignal.data());
+        viewer.shown = c.store.get();
     }
-    aidsAfterFrame(window, buffer, bytes, *shown);
+    aidsAfterFrame(window, buffer, bytes, viewer.shown);
     // A buffer handed back after capture stopped is drawn, but capture is not running.
-    if (inputDevice == nullptr) showNoSoundInput(window);
+    if (c.device == nullptr) showNoSoundInput(window);
 
-    header->dwBufferLength = headerLength;
-    waveInAddBuffer(inputDevice, header, HeaderSize);
-    requeued[header == &captureHeaders[0] ? 0 : 1] = true;
+    header->dwBufferLength = c.headerLength;
+    waveInAddBuffer(c.device, header, HeaderSize);
+    c.requeued[header == &c.headers[0] ? 0 : 1] = true;
     s.bufferTurn = -s.bufferTurn;
 }
 
-const PictureStore* shownPictureStore() { return pictureStore.get(); }
-
 void stopCapture() {
+    CaptureState& c = viewer.capture;
     // Every queued buffer comes back (as a notification) before the headers
     // are released and the device closed.
-    waveInReset(inputDevice);
-    waveInUnprepareHeader(inputDevice, &captureHeaders[0], HeaderSize);
-    waveInUnprepareHeader(inputDevice, &captureHeaders[1], HeaderSize);
-    waveInClose(inputDevice);
-    inputDevice = nullptr;
+    waveInReset(c.device);
+    waveInUnprepareHeader(c.device, &c.headers[0], HeaderSize);
+    waveInUnprepareHeader(c.device, &c.headers[1], HeaderSize);
+    waveInClose(c.device);
+    c.device = nullptr;
 }
 
 void freeCaptureBuffers() {
-    for (auto& buffer : captureBuffers) std::vector<std::uint8_t>().swap(buffer);
-    frameArrays = FrameArrays{};
-    for (WAVEHDR& header : captureHeaders) header = WAVEHDR{};
+    CaptureState& c = viewer.capture;
+    for (auto& buffer : c.buffers) std::vector<std::uint8_t>().swap(buffer);
+    c.arrays = FrameArrays{};
+    for (WAVEHDR& header : c.headers) header = WAVEHDR{};
 }

@@ -2,13 +2,18 @@
 // Each change takes effect from the next frame.
 #include <algorithm>
 
+#include "viewer/Commands.h"
+
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
+#include "viewer/AutoPicture.h"
+#include "viewer/InputDevices.h"
+#include "viewer/Readouts.h"
 #include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
-#include "viewer/AutoPicture.h"
 #include "viewer/Viewer.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
@@ -38,57 +43,30 @@ void startVolumeControl() {
     platform::startProcess(platform::volumeControlCommand(platform::VolumePage::Recording), false);
 }
 
-void showFrameRate(HWND window) {
-    const ReceiverSettings& s = receiverSettings;
-    dialog::setControlText(window, FrameRateReadout,
-                           dialog::numberText(static_cast<double>(s.sampleRate) / s.frameSamples));
-}
-
-void changeSampleRate(HWND window, int newRate, int newFrameSamples) {
-    ReceiverSettings& s = receiverSettings;
-    // A sound file holds one rate: the recording ends before the rate changes.
-    stopSoundRecording(window);
-    stopCapture();
-    s.sampleRate = newRate;
-    if (newFrameSamples > 0) {
-        s.frameSamples = newFrameSamples;
-        // The new length already holds the line "Frame picture" took away.
-        s.framePicture = 1;
-    }
-    s.restarting = 1;
-    // Shows the window again: initialisation reopens capture at the new
-    // rate, then a nested loop runs until the window is destroyed.
-    dialog::showModal(window, viewerEvent, nullptr);
-}
-
-void changeSampleRate(HWND window, const RatePreset& preset) {
-    changeSampleRate(window, preset.sampleRate, preset.frameSamples);
+void chooseDemodulator(HWND window, int mode) {
+    ReceiverSettings& s = viewer.settings;
+    const DemodulatorLevels& levels = levelsOf(mode);
+    s.demodMode = mode;
+    s.contrast = levels.contrast;
+    setBar(window, ContrastBar, ContrastRange, s.contrast);
+    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
+    s.brightness = levels.brightness;
+    setBar(window, BrightnessBar, BrightnessRange, s.brightness);
+    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
+    s.polarity = levels.polarity;
+    // The mark means "inverted from this demodulator's normal".
+    dialog::setCheck(window, InvertPicture, 0);
 }
 
 }  // namespace
 
-void setBar(HWND window, int barId, BarRange range, int position) {
-    HWND bar = GetDlgItem(window, barId);
-    SetScrollRange(bar, SB_CTL, range.min, range.max, true);
-    SetScrollPos(bar, SB_CTL, position, true);
-}
-
-void refreshReadouts(HWND window) {
-    const ReceiverSettings& s = receiverSettings;
-    showFrameRate(window);
-    dialog::setControlText(window, SlantReadout, dialog::numberText(s.lineSamples - NeutralLineSamples));
-    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
-    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
-    dialog::setControlText(window, SyncLevelReadout, dialog::numberText(s.syncLevel));
-}
-
 LRESULT onInvertPicture(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.polarity = -receiverSettings.polarity;
+    viewer.settings.polarity = -viewer.settings.polarity;
     return 0;
 }
 
 LRESULT onSyncOn(HWND window, UINT, WPARAM, LPARAM) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     s.syncOn = -s.syncOn;
     // The sync search takes one sample of every line.
     s.lineSamples += s.syncOn == -1 ? 1 : -1;
@@ -103,33 +81,18 @@ LRESULT onAdjustInput(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT onLowPass800(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = LowPassCutoffs[0];
+    viewer.settings.lowPassCutoff = LowPassCutoffs[0];
     return 0;
 }
 
 LRESULT onLowPass1200(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = LowPassCutoffs[1];
+    viewer.settings.lowPassCutoff = LowPassCutoffs[1];
     return 0;
 }
 
 LRESULT onLowPass1500(HWND, UINT, WPARAM, LPARAM) {
-    receiverSettings.lowPassCutoff = LowPassCutoffs[2];
+    viewer.settings.lowPassCutoff = LowPassCutoffs[2];
     return 0;
-}
-
-static void chooseDemodulator(HWND window, int mode) {
-    ReceiverSettings& s = receiverSettings;
-    const DemodulatorLevels& levels = levelsOf(mode);
-    s.demodMode = mode;
-    s.contrast = levels.contrast;
-    setBar(window, ContrastBar, ContrastRange, s.contrast);
-    dialog::setControlText(window, ContrastReadout, dialog::numberText(s.contrast));
-    s.brightness = levels.brightness;
-    setBar(window, BrightnessBar, BrightnessRange, s.brightness);
-    dialog::setControlText(window, BrightnessReadout, dialog::numberText(s.brightness));
-    s.polarity = levels.polarity;
-    // The mark means "inverted from this demodulator's normal".
-    dialog::setCheck(window, InvertPicture, 0);
 }
 
 LRESULT onAmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
@@ -143,7 +106,7 @@ LRESULT onFmDemodulator(HWND window, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT onFramePicture(HWND window, UINT, WPARAM, LPARAM) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     autoFramingOverridden(window);
     s.framePicture = -s.framePicture;
     // Pressed once, every frame is one line short and the picture walks
@@ -155,7 +118,7 @@ LRESULT onFramePicture(HWND window, UINT, WPARAM, LPARAM) {
 }
 
 void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     HWND bar = reinterpret_cast<HWND>(lParam);
     const int id = static_cast<int>(GetWindowLongA(bar, GWL_ID));
     const int code = LOWORD(wParam);
@@ -191,7 +154,6 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void menuCommand(HWND window, int id) {
-    const ReceiverSettings& s = receiverSettings;
     switch (id) {
         case MenuExit: dialog::endDialog(window, 0); break;
         case MenuAdjustInput: startVolumeControl(); break;
@@ -199,12 +161,6 @@ void menuCommand(HWND window, int id) {
         case MenuAbout:
             dialog::messageBox(AboutText, "Orvane Viewer", MB_OK | MB_ICONINFORMATION);
             break;
-        case MenuIncreaseRate: changeSampleRate(window, s.sampleRate + SampleRateStep, 0); break;
-        case MenuDecreaseRate: changeSampleRate(window, s.sampleRate - SampleRateStep, 0); break;
-        case MenuRate312: changeSampleRate(window, Preset312); break;
-        case MenuRate260: changeSampleRate(window, Preset260); break;
-        case MenuRate234: changeSampleRate(window, Preset234); break;
-        case MenuRate208: changeSampleRate(window, Preset208); break;
         default:
             if (id >= InputDeviceDefault && id <= InputDeviceLast) {
                 chooseInputDevice(window, id);

@@ -1,11 +1,19 @@
 // The receiver's one event handler and the initialisation that runs when
 // the window opens and after every sample-rate command.
+#include "viewer/EventHandler.h"
+
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
-#include "viewer/ReceiverAids.h"
 #include "platform/SoundDevices.h"
+#include "viewer/Capture.h"
+#include "viewer/Commands.h"
+#include "viewer/InputDevices.h"
+#include "viewer/Readouts.h"
+#include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
+#include "viewer/SampleRate.h"
 #include "viewer/Viewer.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
@@ -28,14 +36,17 @@ LRESULT viewerEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             PostQuitMessage(0);
             break;
         case WM_VSCROLL: scrollBarAction(window, wParam, lParam); break;
-        case WM_COMMAND: menuCommand(window, LOWORD(wParam)); break;
+        case WM_COMMAND:
+            // A sample-rate command shows the window again with this handler.
+            if (!sampleRateCommand(window, LOWORD(wParam), viewerEvent)) menuCommand(window, LOWORD(wParam));
+            break;
         default: break;
     }
     return 0;
 }
 
 void initialise(HWND window) {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     // A re-initialisation shows the filter and demodulator in force, so the
     // check marks never disagree with what the receiver does.
     dialog::setCheck(window, LowPass800, s.lowPassCutoff == LowPassCutoffs[0]);

@@ -1,13 +1,10 @@
 #include "viewer/PictureDisplay.h"
 
 #include "dialog/DialogLayer.h"
+#include "dialog/ToolWindows.h"
 #include "viewer/Viewer.h"
 
 using namespace rx;
-
-namespace {
-constexpr int PictureLeft = 44, PictureTop = 29;  // client pixels
-}  // namespace
 
 void showPicture(win::HWND window, const PictureStore& store, const float* videoSignal) {
     // The store's rows run bottom-up in memory, as the drawing call expects.
@@ -15,4 +12,8 @@ void showPicture(win::HWND window, const PictureStore& store, const float* video
                         store.bytes.data(), PictureWidth, ShownRows, dialog::PixelFormat::Bgr24);
     dialog::setControlText(window, viewer_id::PictureLevelReadout,
                            dialog::numberText(pictureLevel(videoSignal)));
+}
+
+void showNoSoundInput(win::HWND window) {
+    dialog::drawPictureText(window, PictureLeft, PictureTop, PictureWidth, ShownRows, "No sound input");
 }

@@ -3,7 +3,12 @@
 #include "core/WindowTypes.h"
 #include "viewer/PictureStore.h"
 
+// Where the picture stands in the window's client area, in pixels.
+constexpr int PictureLeft = 44, PictureTop = 29;
+
 // Draws rows 0..119 of the store unscaled with its top-left corner at
-// client pixel (44, 29), row 119 on top, and writes pictureLevel into the
-// "Picture level" readout (100). Called once per frame after scanFrame.
+// (PictureLeft, PictureTop), row 119 on top, and writes pictureLevel into
+// the "Picture level" readout (100). Called once per frame after scanFrame.
 void showPicture(win::HWND window, const rx::PictureStore& store, const float* videoSignal);
+// Draws "No sound input" in the picture area while capture is not running.
+void showNoSoundInput(win::HWND window);

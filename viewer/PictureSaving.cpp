@@ -1,14 +1,14 @@
-// Saving the picture as shown: on request through a file question, and
-// automatically every few seconds into Pictures/nbtv, never over a file.
-#include <ctime>
+#include "viewer/PictureSaving.h"
+
 #include <filesystem>
 #include <vector>
 
+#include "dialog/DialogLayer.h"
 #include "dialog/ToolWindows.h"
 #include "platform/PictureFiles.h"
-#include "viewer/ReceiverAids.h"
 #include "viewer/ShownPicture.h"
-#include "viewer/Viewer.h"
+#include "viewer/Timestamp.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
@@ -23,30 +23,21 @@ std::vector<std::uint8_t> greyOf(const PictureStore& store) {
 }
 
 void setAutoSave(HWND window, bool on) {
-    receiverAids.autoSave = on;
+    viewer.saving.autoSave = on;
     // The first picture goes at the next frame, the next ones every few seconds.
-    receiverAids.lastAutoSave.reset();
+    viewer.saving.lastAutoSave.reset();
     dialog::checkMenuItem(window, MenuAutoSave, on);
 }
 
 }  // namespace
 
-std::string timestampName() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char name[32];
-    std::strftime(name, sizeof name, "nbtv-%Y%m%d-%H%M%S", &local);
-    return name;
-}
-
-void savePictureCommand(HWND, const PictureStore* store) {
-    if (store == nullptr) {
+void savePictureCommand(HWND, const PictureStore* shown) {
+    if (shown == nullptr) {
         dialog::messageBox("No picture has been received yet.", "Save picture", MB_OK);
         return;
     }
     // The picture as it is now, not as it may be once the question is answered.
-    const std::vector<std::uint8_t> grey = greyOf(*store);
+    const std::vector<std::uint8_t> grey = greyOf(*shown);
     const std::string proposed =
         (std::filesystem::path(platform::picturesFolder()) / (timestampName() + ".png")).string();
     const std::string path = dialog::askSaveFileName("Save picture", proposed, "PNG pictures (*.png)");
@@ -57,14 +48,14 @@ void savePictureCommand(HWND, const PictureStore* store) {
                            "Save picture", MB_OK);
 }
 
-void autoSaveCommand(HWND window) { setAutoSave(window, !receiverAids.autoSave); }
+void autoSaveCommand(HWND window) { setAutoSave(window, !viewer.saving.autoSave); }
 
-void autoSaveAfterFrame(HWND window, const PictureStore& store) {
-    const auto now = aidsClock();
-    if (receiverAids.lastAutoSave && now - *receiverAids.lastAutoSave < std::chrono::seconds(AutoSaveSeconds))
-        return;
-    receiverAids.lastAutoSave = now;
-    const std::vector<std::uint8_t> grey = greyOf(store);
+void autoSaveAfterFrame(HWND window, const PictureStore& shown) {
+    SavingState& saving = viewer.saving;
+    const auto now = saving.clock();
+    if (saving.lastAutoSave && now - *saving.lastAutoSave < std::chrono::seconds(AutoSaveSeconds)) return;
+    saving.lastAutoSave = now;
+    const std::vector<std::uint8_t> grey = greyOf(shown);
     const std::string folder = (std::filesystem::path(platform::picturesFolder()) / "nbtv").string();
     std::string saved, reason;
     if (platform::savePictureAsNew(folder, timestampName(), grey.data(), PictureWidth, ShownRows, saved,

@@ -2,32 +2,23 @@
 // display and the large picture.
 #include "viewer/ReceiverAids.h"
 
-#include <memory>
-
 #include "dialog/ToolWindows.h"
-#include "platform/SoundSpectrum.h"
 #include "viewer/InputLevel.h"
-#include "viewer/Viewer.h"
+#include "viewer/PictureSaving.h"
+#include "viewer/SoundRecording.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
 using namespace rx;
 
-ReceiverAids receiverAids;
-std::chrono::steady_clock::time_point (*aidsClock)() = std::chrono::steady_clock::now;
-
 namespace {
 
-constexpr int PictureLeft = 44, PictureTop = 29, PictureHeight = 120;
-
-// Made when the tuning display first opens, kept for the run: the
-// transform is planned once.
-std::unique_ptr<platform::Spectrum> spectrum;
-
 void setTuningDisplay(HWND window, bool open) {
-    receiverAids.tuningDisplay = open;
+    AidsState& a = viewer.aids;
+    a.tuningDisplay = open;
     if (open) {
-        if (!spectrum) spectrum = std::make_unique<platform::Spectrum>();
+        if (!a.spectrum) a.spectrum = std::make_unique<platform::Spectrum>();
         dialog::openTuningDisplay(window, TuningDisplayClosed);
     } else {
         dialog::closeTuningDisplay();
@@ -36,11 +27,10 @@ void setTuningDisplay(HWND window, bool open) {
 }
 
 void setLargePicture(HWND window, bool open) {
-    receiverAids.largePicture = open;
+    viewer.aids.largePicture = open;
     if (open) {
         dialog::openLargePicture(window, LargePictureClosed);
-        if (const PictureStore* store = shownPictureStore())
-            dialog::showLargePicture(store->bytes.data(), PictureWidth, ShownRows);
+        if (viewer.shown != nullptr) dialog::showLargePicture(viewer.shown->bytes.data(), PictureWidth, ShownRows);
     } else {
         dialog::closeLargePicture();
     }
@@ -48,13 +38,13 @@ void setLargePicture(HWND window, bool open) {
 }
 
 void feedTuningDisplay(const std::uint8_t* samples, int count) {
-    const std::vector<float>& levels = spectrum->analyse(samples, count);
+    const std::vector<float>& levels = viewer.aids.spectrum->analyse(samples, count);
     const rx::InputLevel level = rx::inputLevel(samples, count);
-    const std::array<double, 3> markers = rx::toneMarkers(receiverSettings.sampleRate);
+    const std::array<double, 3> markers = rx::toneMarkers(viewer.settings.sampleRate);
     dialog::TuningFrame frame;
     frame.levelsDb = levels.data();
     frame.bins = static_cast<int>(levels.size());
-    frame.topHz = receiverSettings.sampleRate / 2.0;
+    frame.topHz = viewer.settings.sampleRate / 2.0;
     frame.markersHz = markers.data();
     frame.markerCount = static_cast<int>(markers.size());
     frame.peak = level.peak;
@@ -84,39 +74,36 @@ void addAidShortcuts(HWND window) {
 }
 
 bool aidCommand(HWND window, int id) {
+    AidsState& a = viewer.aids;
     switch (id) {
-        case MenuSavePicture: savePictureCommand(window, shownPictureStore()); return true;
+        case MenuSavePicture: savePictureCommand(window, viewer.shown); return true;
         case MenuAutoSave: autoSaveCommand(window); return true;
         case MenuRecordSound: recordSoundCommand(window); return true;
-        case MenuTuningDisplay: setTuningDisplay(window, !receiverAids.tuningDisplay); return true;
-        case MenuLargePicture: setLargePicture(window, !receiverAids.largePicture); return true;
+        case MenuTuningDisplay: setTuningDisplay(window, !a.tuningDisplay); return true;
+        case MenuLargePicture: setLargePicture(window, !a.largePicture); return true;
         case TuningDisplayClosed:
-            receiverAids.tuningDisplay = false;
+            a.tuningDisplay = false;
             dialog::checkMenuItem(window, MenuTuningDisplay, false);
             return true;
         case LargePictureClosed:
-            receiverAids.largePicture = false;
+            a.largePicture = false;
             dialog::checkMenuItem(window, MenuLargePicture, false);
             return true;
         default: return false;
     }
 }
 
-void aidsAfterFrame(HWND window, const std::uint8_t* samples, int count, const PictureStore& store) {
-    if (receiverAids.recording) recordAfterFrame(window, samples, count);
-    if (receiverAids.tuningDisplay) feedTuningDisplay(samples, count);
-    if (receiverAids.largePicture) dialog::showLargePicture(store.bytes.data(), PictureWidth, ShownRows);
-    if (receiverAids.autoSave) autoSaveAfterFrame(window, store);
+void aidsAfterFrame(HWND window, const std::uint8_t* samples, int count, const PictureStore* shown) {
+    if (viewer.recording.on) recordAfterFrame(window, samples, count);
+    if (viewer.aids.tuningDisplay) feedTuningDisplay(samples, count);
+    if (shown == nullptr) return;
+    if (viewer.aids.largePicture) dialog::showLargePicture(shown->bytes.data(), PictureWidth, ShownRows);
+    if (viewer.saving.autoSave) autoSaveAfterFrame(window, *shown);
 }
 
 void closeAids(HWND window) {
     stopSoundRecording(window);
-    if (receiverAids.tuningDisplay) setTuningDisplay(window, false);
-    if (receiverAids.largePicture) setLargePicture(window, false);
-    receiverAids.autoSave = false;
-}
-
-void showNoSoundInput(HWND window) {
-    dialog::drawPictureText(window, PictureLeft, PictureTop, PictureWidth, PictureHeight,
-                            "No sound input");
+    if (viewer.aids.tuningDisplay) setTuningDisplay(window, false);
+    if (viewer.aids.largePicture) setLargePicture(window, false);
+    viewer.saving.autoSave = false;
 }

@@ -1,34 +1,33 @@
-// Recording the captured sound, byte for byte, into a WAV file that
-// `nbtvcodec decode` turns into the same pictures.
+#include "viewer/SoundRecording.h"
+
 #include <filesystem>
 
+#include "dialog/DialogLayer.h"
 #include "dialog/ToolWindows.h"
 #include "platform/PictureFiles.h"
-#include "platform/SoundRecorder.h"
-#include "viewer/ReceiverAids.h"
-#include "viewer/Viewer.h"
+#include "viewer/Timestamp.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using namespace viewer_id;
 
 namespace {
 
-platform::SoundRecorder recorder;
-std::string recordingPath;
-
 void finishRecording(HWND window) {
-    receiverAids.recording = false;
+    RecordingState& r = viewer.recording;
+    r.on = false;
     dialog::checkMenuItem(window, MenuRecordSound, false);
     std::string reason;
-    if (!recorder.close(reason))
-        dialog::messageBox("The recording " + recordingPath + " could not be finished:\r\n" + reason,
-                           "Record sound", MB_OK);
+    if (!r.recorder->close(reason))
+        dialog::messageBox("The recording " + r.path + " could not be finished:\r\n" + reason, "Record sound",
+                           MB_OK);
 }
 
 }  // namespace
 
 void recordSoundCommand(HWND window) {
-    if (receiverAids.recording) {
+    RecordingState& r = viewer.recording;
+    if (r.on) {
         finishRecording(window);
         return;
     }
@@ -38,23 +37,23 @@ void recordSoundCommand(HWND window) {
     // The window may have closed while the question was open.
     if (path.empty() || !dialog::windowExists(window)) return;
     std::string reason;
-    if (!recorder.open(path, receiverSettings.sampleRate, reason)) {
+    if (!r.recorder->open(path, viewer.settings.sampleRate, reason)) {
         dialog::messageBox("Cannot record into " + path + ":\r\n" + reason, "Record sound", MB_OK);
         return;
     }
-    recordingPath = path;
-    receiverAids.recording = true;
+    r.path = path;
+    r.on = true;
     dialog::checkMenuItem(window, MenuRecordSound, true);
 }
 
 void recordAfterFrame(HWND window, const std::uint8_t* samples, int count) {
+    RecordingState& r = viewer.recording;
     std::string reason;
-    if (count <= 0 || recorder.append(samples, static_cast<std::size_t>(count), reason)) return;
+    if (count <= 0 || r.recorder->append(samples, static_cast<std::size_t>(count), reason)) return;
     finishRecording(window);
-    dialog::messageBox("Recording into " + recordingPath + " stopped:\r\n" + reason, "Record sound",
-                       MB_OK);
+    dialog::messageBox("Recording into " + r.path + " stopped:\r\n" + reason, "Record sound", MB_OK);
 }
 
 void stopSoundRecording(HWND window) {
-    if (receiverAids.recording) finishRecording(window);
+    if (viewer.recording.on) finishRecording(window);
 }

@@ -1,19 +1,23 @@
 // The receiver's window: every control and menu, the start values, and the
 // program's start.
+#include "viewer/Window.h"
+
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
 #include "viewer/AutoPicture.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/InputDevices.h"
 #include "viewer/ReceiverAids.h"
+#include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
+#include "viewer/ViewerState.h"
 
 using namespace win;
 using dialog::ControlKind;
 using namespace viewer_id;
 using namespace rx;
-
-ReceiverSettings receiverSettings;
-HWND viewerWindow = nullptr;
 
 namespace {
 
@@ -138,7 +142,7 @@ HWND buildViewerWindow() {
 }
 
 void setReceiverStartValues() {
-    ReceiverSettings& s = receiverSettings;
+    ReceiverSettings& s = viewer.settings;
     s.sampleRate = StartSampleRate;
     s.bufferTurn = 1;
     s.frameSamples = FrameSamplesRange.max;  // the capture buffers' prepared length
@@ -152,8 +156,8 @@ void setReceiverStartValues() {
 
 int runViewer() {
     platform::setSoundApplicationName("NBTV Viewer");
-    viewerWindow = buildViewerWindow();
+    viewer.window = buildViewerWindow();
     setReceiverStartValues();
-    dialog::showModal(viewerWindow, viewerEvent, nullptr);
+    dialog::showModal(viewer.window, viewerEvent, nullptr);
     return quitExitCode();
 }

@@ -1,5 +1,5 @@
 #include "dialog/DialogLayer.h"
-#include "viewer/Viewer.h"
+#include "viewer/Window.h"
 
 int main(int argc, char** argv) {
     dialog::startToolkit(argc, argv);

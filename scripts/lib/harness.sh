@@ -321,8 +321,12 @@ h_viewer_picture() {
   wx=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
   wy=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
   wh=$(awk '/Height:/ {print $2}' <<<"$info")
-  # The client area lies under the menu bar and is 520 pixels high.
-  cx=$((wx + 44)); cy=$((wy + wh - 520 + 29))
+  # The client area lies under the menu bar and is 520 pixels high; the
+  # picture's place in it is defined in viewer/PictureDisplay.h.
+  local left upper
+  left=$(sed -nE 's/.*PictureLeft = ([0-9]+).*/\1/p' "$top/viewer/PictureDisplay.h")
+  upper=$(sed -nE 's/.*PictureTop = ([0-9]+).*/\1/p' "$top/viewer/PictureDisplay.h")
+  cx=$((wx + left)); cy=$((wy + wh - 520 + upper))
   $IM "$1" -crop "96x120+$cx+$cy" +repage -colorspace Gray -depth 8 "gray:$2"
   if [ -n "${3:-}" ]; then $IM "$1" -crop "96x120+$cx+$cy" +repage "$3"; fi
 }

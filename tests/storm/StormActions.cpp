@@ -11,6 +11,11 @@
 #include "tests/storm/Storm.h"
 #include "transmitter/Transmitter.h"
 #include "viewer/Viewer.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ViewerState.h"
+#include "viewer/Window.h"
 
 using namespace rx;
 

@@ -12,6 +12,11 @@
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 #include "viewer/Viewer.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ViewerState.h"
+#include "viewer/Window.h"
 
 using namespace rx;
 using namespace tx;
@@ -51,7 +56,7 @@ bool isSign(std::int32_t v) { return v == 1 || v == -1; }
 
 std::string viewerProblems(const Run& run) {
     using namespace viewer_id;
-    const ReceiverSettings& s = receiverSettings;
+    const ReceiverSettings& s = viewer.settings;
     const HWND w = run.viewer;
     std::string problems;
 

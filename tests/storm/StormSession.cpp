@@ -11,6 +11,11 @@
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 #include "viewer/Viewer.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ViewerState.h"
+#include "viewer/Window.h"
 
 using namespace rx;
 using namespace tx;
@@ -52,11 +57,11 @@ void runSession(Run& run) {
     ++run.sessions;
     transmitter = TransmitterState{};
     transmitter.window = buildTransmitterWindow();
-    receiverSettings = ReceiverSettings{};
-    viewerWindow = buildViewerWindow();
+    viewer = ViewerState{};
+    viewer.window = buildViewerWindow();
     setReceiverStartValues();
     run.transmitter = transmitter.window;
-    run.viewer = viewerWindow;
+    run.viewer = viewer.window;
     run.delivered = false;  // both devices' open notices are on their way
     runShown(run.transmitter, transmitterEvent, [&run]() {
         runShown(run.viewer, viewerEvent, [&run]() {

@@ -4,17 +4,42 @@
 // of the same samples.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "dialog/WindowSystem.h"
 #include "tests/codec/DecodeTestSupport.h"
 #include "tests/common/SentSignal.h"
 #include "tests/viewer/CaptureTestSupport.h"
 #include "tests/viewer/ViewerTestSupport.h"
 #include "viewer/AutoPicture.h"
+#include "dialog/ToolWindows.h"
 
 using namespace win;
 using namespace viewer_id;
 
 namespace {
+
+std::string savedAs;
+std::string answerSave(const std::string&, const std::string&) { return savedAs; }
+
+// The picture in the window and in a saved file, as grey bytes, top row first.
+std::vector<std::uint8_t> windowGrey(HWND w) {
+    std::vector<std::uint32_t> shown(PictureWidth * ShownRows);
+    int width = 0, height = 0;
+    EXPECT_TRUE(dialog::pictureAt(w, PictureLeft, PictureTop, width, height, shown.data(),
+                                  static_cast<int>(shown.size())));
+    std::vector<std::uint8_t> grey;
+    for (std::uint32_t pixel : shown) grey.push_back(static_cast<std::uint8_t>(pixel & 0xFF));
+    return grey;
+}
+
+std::vector<std::uint8_t> fileGrey(const std::string& path) {
+    const QImage image = QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_Grayscale8);
+    std::vector<std::uint8_t> grey;
+    for (int y = 0; y < image.height(); ++y)
+        grey.insert(grey.end(), image.constScanLine(y), image.constScanLine(y) + image.width());
+    return grey;
+}
 
 class AutoPicture : public ScriptedSoundTest {};
 
@@ -26,8 +51,8 @@ TEST_F(AutoPicture, OffAtStartLevelsFromTheDetectorAndHandTimingTakesOver) {
         EXPECT_FALSE(autoFramingOn());
 
         dialog::sendMenuCommand(w, MenuCalibratedLevels);
-        EXPECT_EQ(receiverSettings.brightness, 370);
-        EXPECT_EQ(receiverSettings.contrast, 687);
+        EXPECT_EQ(viewer.settings.brightness, 370);
+        EXPECT_EQ(viewer.settings.contrast, 687);
         EXPECT_EQ(readout(w, BrightnessReadout), "370");
         EXPECT_EQ(readout(w, ContrastReadout), "687");
 
@@ -80,6 +105,12 @@ TEST_F(AutoPicture, LivePictureIsWhatDecodeAutoMakesOfTheSameSamples) {
             std::copy(last.begin(), last.end(), shadow.picture.bytes.begin());
             shadow.framesScanned = 2;
             shadow.expectPictureShown(w);
+            // "Save picture" saves the picture as shown, the average with noise reduction.
+            savedAs = dir / "saved.png";
+            dialog::setSaveFileHook(answerSave);
+            dialog::sendMenuCommand(w, MenuSavePicture);
+            dialog::setSaveFileHook(nullptr);
+            EXPECT_EQ(fileGrey(savedAs), windowGrey(w));
             // The menu's state lives as long as the program: both off again.
             if (averaged) dialog::sendMenuCommand(w, MenuNoiseReduction);
             dialog::sendMenuCommand(w, MenuAutoFraming);

@@ -18,7 +18,7 @@ class ViewerCaptureRestart : public ScriptedSoundTest {};
 
 bool pictureDrawn(HWND w) {
     int width = 0, height = 0;
-    return dialog::pictureAt(w, 44, 29, width, height, nullptr, 0);
+    return dialog::pictureAt(w, PictureLeft, PictureTop, width, height, nullptr, 0);
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ TEST_F(ViewerCaptureRestart, StaleBuffersAreShownAndRequeuedThenTheNewDeviceStar
         const WAVEHDR* h2 = shadow.headers[1];
         // One frame in: buffer 2 is next, and queued first.
         ASSERT_EQ(shadow.deliver(tone(3000, 10000, 3841)), 0);
-        ASSERT_EQ(receiverSettings.bufferTurn, -1);
+        ASSERT_EQ(viewer.settings.bufferTurn, -1);
         dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 5000);
         const std::size_t mark = wavescript::calls().size();
 
@@ -72,7 +72,7 @@ TEST_F(ViewerCaptureRestart, StaleBuffersAreShownAndRequeuedThenTheNewDeviceStar
             EXPECT_EQ(c[3].result, WAVERR_STILLPLAYING);
             EXPECT_EQ(c[4].result, MMSYSERR_NOERROR);
             EXPECT_EQ(wavescript::queuedInput(), (Queue{h2, h1}));
-            EXPECT_EQ(receiverSettings.bufferTurn, -1);
+            EXPECT_EQ(viewer.settings.bufferTurn, -1);
             // The last stale frame shown is buffer 1's, read at the new length.
             EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
 
@@ -81,7 +81,7 @@ TEST_F(ViewerCaptureRestart, StaleBuffersAreShownAndRequeuedThenTheNewDeviceStar
             EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(1));
             ASSERT_EQ(shadow.deliver(tone(2800, 10200, 5000)), 0);
             EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
-            EXPECT_EQ(receiverSettings.bufferTurn, -1);
+            EXPECT_EQ(viewer.settings.bufferTurn, -1);
 
             // A preset sets its own frame length before the headers are
             // prepared again.
@@ -115,14 +115,14 @@ TEST_F(ViewerCaptureRestart, WithoutAnInputDeviceTheWindowWorksAndShowsNoPicture
         dialog::sendScroll(w, BrightnessBar, SB_PAGEDOWN);
         EXPECT_EQ(readout(w, BrightnessReadout), "287");
         dialog::clickControl(w, FramePicture);
-        EXPECT_EQ(receiverSettings.frameSamples, 3721);
+        EXPECT_EQ(viewer.settings.frameSamples, 3721);
         commandThen(w, MenuRate312, [w]() {
             dialog::processPendingEvents();
             EXPECT_EQ(readout(w, PictureLevelReadout), "12000");
             EXPECT_EQ(readout(w, FrameRateReadout), dialog::numberText(12000.0 / 3841));
             EXPECT_EQ(callNames(callsNamed(wavescript::calls(), "waveInAddBuffer")), Names{});
             // No received picture: the picture area says why.
-            EXPECT_EQ(dialog::pictureTextAt(w, 44, 29), "No sound input");
+            EXPECT_EQ(dialog::pictureTextAt(w, PictureLeft, PictureTop), "No sound input");
             dialog::sendMenuCommand(w, MenuExit);
         });
         EXPECT_FALSE(dialog::windowExists(w));
@@ -156,10 +156,10 @@ TEST_F(ViewerCaptureRestart, RefusedRateStopsCaptureAndALaterRateResumesItInStep
                 // follows the buffers again.
                 ASSERT_EQ(shadow.deliver(tone(2200, 10000, 3841)), 0);
                 EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
-                EXPECT_EQ(receiverSettings.bufferTurn, -1);
+                EXPECT_EQ(viewer.settings.bufferTurn, -1);
                 ASSERT_EQ(shadow.deliver(tone(2700, 10000, 3841)), 1);
                 EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(1));
-                EXPECT_EQ(receiverSettings.bufferTurn, 1);
+                EXPECT_EQ(viewer.settings.bufferTurn, 1);
             });
         });
     });

@@ -20,7 +20,7 @@ class ViewerCapture : public ScriptedSoundTest {};
 
 bool pictureDrawn(HWND w) {
     int width = 0, height = 0;
-    return dialog::pictureAt(w, 44, 29, width, height, nullptr, 0);
+    return dialog::pictureAt(w, PictureLeft, PictureTop, width, height, nullptr, 0);
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ TEST_F(ViewerCapture, BuffersTakeTurnsAndEachFrameIsDrawnFromItsOwnBuffer) {
         // detector reads about +0.31.
         ASSERT_EQ(shadow.deliver(tone(3000, 10000, 3841)), 0);
         shadow.scan(0);
-        EXPECT_EQ(receiverSettings.bufferTurn, -1);
+        EXPECT_EQ(viewer.settings.bufferTurn, -1);
         const std::string level = readout(w, PictureLevelReadout);
         EXPECT_EQ(level, shadow.level(0));
         EXPECT_GE(std::stoi(level), 300);
@@ -79,7 +79,7 @@ TEST_F(ViewerCapture, BuffersTakeTurnsAndEachFrameIsDrawnFromItsOwnBuffer) {
             const int expected = frame % 2;
             ASSERT_EQ(shadow.deliver(wanderingTone(3841, frame)), expected) << frame;
             shadow.scan(expected);
-            EXPECT_EQ(receiverSettings.bufferTurn, expected == 0 ? -1 : 1) << frame;
+            EXPECT_EQ(viewer.settings.bufferTurn, expected == 0 ? -1 : 1) << frame;
             EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(expected)) << frame;
             shadow.expectPictureShown(w);
         }
@@ -106,12 +106,12 @@ TEST_F(ViewerCapture, NewFrameLengthReachesTheNextQueuedBufferAndNeverPassesTheB
         // Thumb to the bottom, then a line step one past it.
         dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 16800);
         dialog::sendScroll(w, FrameRateBar, SB_LINEDOWN);
-        EXPECT_EQ(receiverSettings.frameSamples, 16801);
+        EXPECT_EQ(viewer.settings.frameSamples, 16801);
 
         // Buffer 1 was queued with 3841 and comes back with that; it goes
         // back with 16800. Buffer 2, already queued, keeps 3841.
         ASSERT_EQ(shadow.deliver(tone(2000, 10000, 3841)), 0);
-        EXPECT_EQ(receiverSettings.frameSamples, 16800);
+        EXPECT_EQ(viewer.settings.frameSamples, 16800);
         EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
         std::vector<const WAVEHDR*> queued = wavescript::queuedInput();
         ASSERT_EQ(queued.size(), 2u);

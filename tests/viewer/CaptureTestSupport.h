@@ -18,6 +18,11 @@
 #include "viewer/LineTiming.h"
 #include "viewer/PictureStore.h"
 #include "viewer/Viewer.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ViewerState.h"
+#include "viewer/Window.h"
 
 using namespace rx;
 
@@ -98,12 +103,12 @@ struct CaptureShadow {
     // The frame the program has just processed from buffer i, done again
     // here with the settings in force.
     void scan(int i) {
-        FrameArrays arrays = demodulated(buffers[i], receiverSettings);
-        scanFrame(arrays.videoSignal.data(), receiverSettings, picture);
+        FrameArrays arrays = demodulated(buffers[i], viewer.settings);
+        scanFrame(arrays.videoSignal.data(), viewer.settings, picture);
         ++framesScanned;
     }
 
-    std::string level(int i) const { return levelText(buffers[i], receiverSettings); }
+    std::string level(int i) const { return levelText(buffers[i], viewer.settings); }
 
     // The window's picture against the shadow's. Columns 94 and 95 blend
     // toward the previous frame's column 0, which the program may hold from
@@ -112,7 +117,7 @@ struct CaptureShadow {
     void expectPictureShown(win::HWND w) const {
         std::vector<std::uint32_t> shown(PictureWidth * ShownRows);
         int width = 0, height = 0;
-        ASSERT_TRUE(dialog::pictureAt(w, 44, 29, width, height, shown.data(),
+        ASSERT_TRUE(dialog::pictureAt(w, PictureLeft, PictureTop, width, height, shown.data(),
                                       static_cast<int>(shown.size())));
         ASSERT_EQ(width, PictureWidth);
         ASSERT_EQ(height, ShownRows);

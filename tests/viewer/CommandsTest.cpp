@@ -9,7 +9,7 @@ using namespace viewer_id;
 
 TEST(ViewerScroll, StepsPerBarAndReadouts) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::sendScroll(w, SlantBar, SB_PAGEDOWN);
         EXPECT_EQ(s.lineSamples, 121);  // the slant bar's page step is one sample
         EXPECT_EQ(readout(w, SlantReadout), "1");
@@ -32,7 +32,7 @@ TEST(ViewerScroll, StepsPerBarAndReadouts) {
 
 TEST(ViewerScroll, HomeEndAndThumbReleaseChangeNothingButRefreshReadouts) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         s.contrast = 999;  // changed behind the readouts' back
         for (int code : {SB_TOP, SB_BOTTOM, SB_THUMBPOSITION, SB_ENDSCROLL}) {
             dialog::sendScroll(w, BrightnessBar, code, 17);
@@ -44,7 +44,7 @@ TEST(ViewerScroll, HomeEndAndThumbReleaseChangeNothingButRefreshReadouts) {
 
 TEST(ViewerScroll, BrightnessPastTheTopOfItsBar) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::sendScroll(w, BrightnessBar, SB_THUMBTRACK, 0);
         dialog::sendScroll(w, BrightnessBar, SB_LINEUP);
         EXPECT_EQ(s.brightness, -1);
@@ -55,7 +55,7 @@ TEST(ViewerScroll, BrightnessPastTheTopOfItsBar) {
 
 TEST(ViewerScroll, FrameLengthPastTheBottomIsCutBeforeTheNextEvent) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 16800);
         dialog::sendScroll(w, FrameRateBar, SB_LINEDOWN);
         EXPECT_EQ(readout(w, FrameRateReadout), dialog::numberText(10000.0 / 16801));
@@ -68,7 +68,7 @@ TEST(ViewerScroll, FrameLengthPastTheBottomIsCutBeforeTheNextEvent) {
 
 TEST(ViewerScroll, FrameAndLineLengthsStayWithinTheirBars) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 2400);
         dialog::sendScroll(w, FrameRateBar, SB_PAGEUP);
         EXPECT_EQ(s.frameSamples, 2400);
@@ -83,7 +83,7 @@ TEST(ViewerScroll, FrameAndLineLengthsStayWithinTheirBars) {
 
 TEST(ViewerControls, DemodulatorChoiceSetsLevelsAndPolarity) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, AmDemodulator);
         EXPECT_EQ(s.demodMode, DemodAM);
         EXPECT_EQ(s.contrast, 7);
@@ -105,7 +105,7 @@ TEST(ViewerControls, DemodulatorChoiceSetsLevelsAndPolarity) {
 
 TEST(ViewerControls, FiltersInvertAndSync) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, LowPass800);
         EXPECT_EQ(s.lowPassCutoff, 800);
         EXPECT_EQ(dialog::checkState(w, LowPass1500), 0);
@@ -125,7 +125,7 @@ TEST(ViewerControls, FiltersInvertAndSync) {
 
 TEST(ViewerControls, FramePictureShortensAndRestoresTheFrame) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, FramePicture);
         EXPECT_EQ(s.framePicture, -1);
         EXPECT_EQ(s.frameSamples, 3721);
@@ -159,7 +159,7 @@ TEST(ViewerMenu, HelpAndAboutBoxes) {
 
 TEST(ViewerMenu, SampleRateChangesReinitialiseKeepingFrameAndBrightness) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, SyncOn);  // lineSamples 119, sync on
         dialog::sendScroll(w, BrightnessBar, SB_PAGEDOWN);
         dialog::sendScroll(w, ContrastBar, SB_PAGEDOWN);
@@ -187,7 +187,7 @@ TEST(ViewerMenu, SampleRateChangesReinitialiseKeepingFrameAndBrightness) {
 
 TEST(ViewerMenu, PresetsAndTheEightThousandRate) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, FramePicture);
         commandThen(w, MenuRate312, [w, &s]() {
             EXPECT_EQ(s.sampleRate, 12000);

@@ -42,12 +42,9 @@ protected:
         setenv("HOME", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
         dialog::setSaveFileHook(answerQuestion);
-        aidsClock = fakeClock;
-        receiverAids = ReceiverAids{};
     }
     void TearDown() override {
         dialog::setSaveFileHook(nullptr);
-        aidsClock = std::chrono::steady_clock::now;
         fs::remove_all(home);
         ScriptedSoundTest::TearDown();
     }
@@ -58,7 +55,7 @@ protected:
 std::vector<std::uint8_t> shownGrey(HWND w) {
     std::vector<std::uint32_t> shown(PictureWidth * ShownRows);
     int width = 0, height = 0;
-    EXPECT_TRUE(dialog::pictureAt(w, 44, 29, width, height, shown.data(), static_cast<int>(shown.size())));
+    EXPECT_TRUE(dialog::pictureAt(w, PictureLeft, PictureTop, width, height, shown.data(), static_cast<int>(shown.size())));
     std::vector<std::uint8_t> grey;
     for (std::uint32_t pixel : shown) grey.push_back(static_cast<std::uint8_t>(pixel & 0xFF));
     return grey;
@@ -121,6 +118,7 @@ TEST_F(ViewerAids, SavePictureWritesTheShownPictureAndSaysWhyWhenItCannot) {
 
 TEST_F(ViewerAids, AutomaticSavingEveryTenSecondsNeverOverwrites) {
     withViewer([this](HWND w) {
+        viewer.saving.clock = fakeClock;
         dialog::processPendingEvents();
         const fs::path folder = home / "Pictures" / "nbtv";
         dialog::sendMenuCommand(w, MenuAutoSave);

@@ -14,12 +14,12 @@ using namespace viewer_id;
 
 namespace {
 class ViewerMends : public ScriptedSoundTest {};
-std::string pictureText(HWND w) { return dialog::pictureTextAt(w, 44, 29); }
+std::string pictureText(HWND w) { return dialog::pictureTextAt(w, PictureLeft, PictureTop); }
 }  // namespace
 
 TEST_F(ViewerMends, RateCommandKeepsLineLengthAndContrastOfTheStateInForce) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, AmDemodulator);
         dialog::sendScroll(w, BrightnessBar, SB_PAGEDOWN);
         dialog::clickControl(w, SyncOn);
@@ -45,7 +45,7 @@ TEST_F(ViewerMends, RateCommandKeepsLineLengthAndContrastOfTheStateInForce) {
 TEST_F(ViewerMends, PresetsWithTheirOwnFrameLengthEndTheFramingDrift) {
     for (int preset : {MenuRate312, MenuRate260, MenuRate234}) {
         withViewer([preset](HWND w) {
-            ReceiverSettings& s = receiverSettings;
+            ReceiverSettings& s = viewer.settings;
             dialog::clickControl(w, FramePicture);
             ASSERT_EQ(s.framePicture, -1);
             commandThen(w, preset, [w, &s]() {
@@ -60,15 +60,15 @@ TEST_F(ViewerMends, PresetsWithTheirOwnFrameLengthEndTheFramingDrift) {
     withViewer([](HWND w) {
         dialog::clickControl(w, FramePicture);
         commandThen(w, MenuRate208, []() {
-            EXPECT_EQ(receiverSettings.framePicture, -1);
-            EXPECT_EQ(receiverSettings.frameSamples, 3721);
+            EXPECT_EQ(viewer.settings.framePicture, -1);
+            EXPECT_EQ(viewer.settings.frameSamples, 3721);
         });
     });
 }
 
 TEST_F(ViewerMends, DemodulatorRadiosClearTheInvertMark) {
     withViewer([](HWND w) {
-        ReceiverSettings& s = receiverSettings;
+        ReceiverSettings& s = viewer.settings;
         dialog::clickControl(w, InvertPicture);
         ASSERT_EQ(dialog::checkState(w, InvertPicture), 1);
         ASSERT_EQ(s.polarity, -1);

@@ -9,6 +9,11 @@
 #include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "viewer/Viewer.h"
+#include "viewer/Commands.h"
+#include "viewer/EventHandler.h"
+#include "viewer/PictureDisplay.h"
+#include "viewer/ViewerState.h"
+#include "viewer/Window.h"
 
 using namespace rx;
 
@@ -27,10 +32,10 @@ inline int rememberBox(const std::string& text, const std::string& caption, win:
 inline void withViewer(const std::function<void(win::HWND)>& steps) {
     shownBoxes.clear();
     dialog::setMessageBoxHook(rememberBox);
-    receiverSettings = ReceiverSettings{};
-    viewerWindow = buildViewerWindow();
+    viewer = ViewerState{};
+    viewer.window = buildViewerWindow();
     setReceiverStartValues();
-    win::HWND w = viewerWindow;
+    win::HWND w = viewer.window;
     runShown(w, viewerEvent, [w, steps]() { steps(w); });
     dialog::setMessageBoxHook(nullptr);
 }

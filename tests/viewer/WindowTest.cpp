@@ -30,7 +30,7 @@ TEST(ViewerWindow, FirstStartReadoutsChecksAndBars) {
             EXPECT_EQ(hi, b.hi) << b.id;
             EXPECT_EQ(dialog::scrollPos(w, b.id), b.pos) << b.id;
         }
-        const ReceiverSettings& s = receiverSettings;
+        const ReceiverSettings& s = viewer.settings;
         EXPECT_EQ(s.frameSamples, 3841);
         EXPECT_EQ(s.lineSamples, 120);
         EXPECT_EQ(s.polarity, 1);
@@ -67,13 +67,13 @@ TEST(ViewerWindow, ExitEndsTheProgramCleanly) {
 
 TEST(ViewerWindow, ControlClicksNeverMatchAMenuCommand) {
     withViewer([](HWND w) {
-        const ReceiverSettings before = receiverSettings;
+        const ReceiverSettings before = viewer.settings;
         // Radio buttons already checked and the picture-neutral buttons: the
         // command that follows the control's own handler must change nothing.
         dialog::clickControl(w, LowPass1500);
         dialog::clickControl(w, FmDemodulator);
-        EXPECT_EQ(receiverSettings.sampleRate, before.sampleRate);
-        EXPECT_EQ(receiverSettings.restarting, 0);
+        EXPECT_EQ(viewer.settings.sampleRate, before.sampleRate);
+        EXPECT_EQ(viewer.settings.restarting, 0);
         EXPECT_TRUE(dialog::windowExists(w));
         EXPECT_TRUE(shownBoxes.empty());
     });

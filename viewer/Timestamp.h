@@ -1,0 +1,6 @@
+#pragma once
+// Names of saved files.
+#include <string>
+
+// "nbtv-YYYYMMDD-HHMMSS", local time now.
+std::string timestampName();

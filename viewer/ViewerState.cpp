@@ -1,0 +1,3 @@
+#include "viewer/ViewerState.h"
+
+ViewerState viewer;
