@@ -1,5 +1,7 @@
 // The transmitter's one event handler: initialisation, played buffers,
 // the region scroll bars, and the end of the window.
+#include "transmitter/EventHandler.h"
+
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/ProcessStart.h"
@@ -7,6 +9,7 @@
 #include "platform/SoundDevices.h"
 #include "transmitter/OutputDevices.h"
 #include "transmitter/Playback.h"
+#include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 #include "transmitter/TransmitterValues.h"
 

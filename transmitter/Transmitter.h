@@ -1,7 +1,7 @@
 #pragma once
-// The transmitter program: its window and its one event handler. Its state
-// is in transmitter/TransmitterState.h.
-#include "core/WindowTypes.h"
+// The transmitter program's window ids. Each program file has its own
+// header for what it offers; the program's state is in
+// transmitter/TransmitterState.h.
 
 namespace transmitter_id {
 constexpr int ScrollX = 100, ScrollY = 101;
@@ -10,18 +10,3 @@ constexpr int AdjustOutput = 115, LineSync = 4000;
 // The context menu's sound cards: "Default", then one item per playback sink.
 constexpr int OutputDeviceDefault = 2300, OutputDeviceFirst = 2301, OutputDeviceLast = 2399;
 }  // namespace transmitter_id
-
-// Builds the window hidden, with its eight controls.
-win::HWND buildTransmitterWindow();
-// The whole program: build and modal show. Returns the exit code.
-int runTransmitter();
-
-// The transmitter's event handler.
-win::LRESULT transmitterEvent(win::HWND window, win::UINT message, win::WPARAM wParam,
-                              win::LPARAM lParam);
-// The scroll handler of both region bars.
-void regionScroll(win::HWND window, win::WPARAM wParam, win::LPARAM lParam);
-
-// Control handlers.
-win::LRESULT onAdjustOutput(win::HWND, win::UINT, win::WPARAM, win::LPARAM);
-win::LRESULT onLineSync(win::HWND, win::UINT, win::WPARAM, win::LPARAM);

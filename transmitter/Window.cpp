@@ -1,10 +1,14 @@
 // The transmitter's window: two scroll bars that move the sent screen
 // region, its X and Y, the line-sync check box and the volume button.
+#include "transmitter/Window.h"
+
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
 #include "transmitter/OutputDevices.h"
 #include "transmitter/Playback.h"
+#include "transmitter/EventHandler.h"
+#include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 
 using namespace win;

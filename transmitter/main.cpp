@@ -1,5 +1,5 @@
 #include "dialog/DialogLayer.h"
-#include "transmitter/Transmitter.h"
+#include "transmitter/Window.h"
 
 int main(int argc, char** argv) {
     dialog::startToolkit(argc, argv);

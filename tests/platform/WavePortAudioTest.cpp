@@ -21,26 +21,9 @@ using wavetest::PrivatePulseServer;
 
 namespace {
 
-class WavePortAudio : public ::testing::TestWithParam<const char*> {
+class WavePortAudio : public wavetest::WithSuiteServer<::testing::TestWithParam<const char*>> {
 protected:
-    static inline std::unique_ptr<PrivatePulseServer> server;
-    static inline bool serverUp = false;
-
-    // Before the first real open: the sound libraries look for the server
-    // once, when PortAudio starts.
-    static void SetUpTestSuite() {
-        server = std::make_unique<PrivatePulseServer>();
-        serverUp = server->start();
-    }
-    static void TearDownTestSuite() {
-        server.reset();
-    }
-    void SetUp() override {
-        if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
-        setenv("NBTV_SOUND", GetParam(), 1);
-        win::setWaveNotifier(Collector::post);
-        Collector::take();
-    }
+    void SetUp() override { useServer(GetParam()); }
     void TearDown() override { unsetenv("NBTV_SOUND"); }
 };
 
@@ -71,13 +54,9 @@ TEST_P(WavePortAudio, AToneWrittenComesBackThroughTheMonitor) {
             auto left = static_cast<std::int16_t>(12000 * std::sin(2 * std::numbers::pi * double(i) / 10));
             std::memcpy(buffer.bytes.data() + 4 * i, &left, 2);
         }
-        waveOutPrepareHeader(output, &buffer.header, 32);
-        waveOutWrite(output, &buffer.header, 32);
     }
-    for (Buffer& buffer : record) {
-        waveInPrepareHeader(input, &buffer.header, 32);
-        waveInAddBuffer(input, &buffer.header, 32);
-    }
+    wavetest::queueBuffers(output, play);
+    wavetest::queueBuffers(input, record);
     waveInStart(input);
 
     // Both come back alternately, each queued again at once.

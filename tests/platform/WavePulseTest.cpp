@@ -50,22 +50,11 @@ std::uint32_t indexOf(const platform::SoundDeviceList& list, const std::string& 
 
 const HWND Window = reinterpret_cast<HWND>(0x5A00);
 
-class WavePulse : public ::testing::Test {
+class WavePulse : public wavetest::WithSuiteServer<::testing::Test> {
 protected:
-    static inline std::unique_ptr<PrivatePulseServer> server;
-    static inline bool serverUp = false;
-
-    static void SetUpTestSuite() {
-        server = std::make_unique<PrivatePulseServer>();
-        serverUp = server->start();
-        platform::setSoundApplicationName("NBTV Test");
-    }
-    static void TearDownTestSuite() { server.reset(); }
     void SetUp() override {
-        if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
-        setenv("NBTV_SOUND", "pulse", 1);
-        win::setWaveNotifier(Collector::post);
-        Collector::take();
+        platform::setSoundApplicationName("NBTV Test");
+        useServer("pulse");
     }
     void TearDown() override {
         platform::watchSoundDevices(true, nullptr);

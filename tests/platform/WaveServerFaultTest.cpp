@@ -87,14 +87,8 @@ TEST_P(WaveServerFault, AKilledServerLeavesEveryCallWorkingAndARestartedOneIsFou
     ASSERT_NE(output, nullptr);
     ASSERT_NE(input, nullptr);
     Buffer play[2] = {Buffer(4000), Buffer(4000)}, record[2] = {Buffer(1000), Buffer(1000)};
-    for (Buffer& buffer : play) {
-        waveOutPrepareHeader(output, &buffer.header, 32);
-        waveOutWrite(output, &buffer.header, 32);
-    }
-    for (Buffer& buffer : record) {
-        waveInPrepareHeader(input, &buffer.header, 32);
-        waveInAddBuffer(input, &buffer.header, 32);
-    }
+    wavetest::queueBuffers(output, play);
+    wavetest::queueBuffers(input, record);
     waveInStart(input);
     ASSERT_TRUE(awaitMessage(input, MM_WIM_DATA));
 
@@ -127,10 +121,7 @@ TEST_P(WaveServerFault, AKilledServerLeavesEveryCallWorkingAndARestartedOneIsFou
     ASSERT_TRUE(server.start());
     input = wavetest::openInput(10000, &result);
     ASSERT_EQ(result, MMSYSERR_NOERROR);
-    for (Buffer& buffer : record) {
-        waveInPrepareHeader(input, &buffer.header, 32);
-        waveInAddBuffer(input, &buffer.header, 32);
-    }
+    wavetest::queueBuffers(input, record);
     waveInStart(input);
     EXPECT_TRUE(awaitMessage(input, MM_WIM_DATA));
     waveInReset(input);

@@ -5,12 +5,15 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/WaveAudio.h"
 #include "tests/doubles/WaveScript.h"
+#include "tests/platform/PrivatePulseServer.h"
 
 namespace wavetest {
 
@@ -96,6 +99,47 @@ struct Buffer {
     }
     Buffer(const Buffer&) = delete;
     Buffer& operator=(const Buffer&) = delete;
+};
+
+// Prepares every buffer and queues it with the device, in order: recorded
+// into, or written to be played.
+template <std::size_t N>
+void queueBuffers(win::HWAVEIN device, Buffer (&buffers)[N]) {
+    for (Buffer& buffer : buffers) {
+        win::waveInPrepareHeader(device, &buffer.header, 32);
+        win::waveInAddBuffer(device, &buffer.header, 32);
+    }
+}
+template <std::size_t N>
+void queueBuffers(win::HWAVEOUT device, Buffer (&buffers)[N]) {
+    for (Buffer& buffer : buffers) {
+        win::waveOutPrepareHeader(device, &buffer.header, 32);
+        win::waveOutWrite(device, &buffer.header, 32);
+    }
+}
+
+// A test suite on one private PulseAudio server, started before the
+// suite's first real open (the sound libraries look for the server once,
+// when they start). Each test's set-up calls useServer, which skips the
+// test when no server could be started.
+template <class Base>
+class WithSuiteServer : public Base {
+protected:
+    static inline std::unique_ptr<PrivatePulseServer> server;
+    static inline bool serverUp = false;
+
+    static void SetUpTestSuite() {
+        server = std::make_unique<PrivatePulseServer>();
+        serverUp = server->start();
+    }
+    static void TearDownTestSuite() { server.reset(); }
+    // The backend NBTV_SOUND names, notices to the collector.
+    void useServer(const char* backend) {
+        if (!serverUp) GTEST_SKIP() << "no private PulseAudio server could be started";
+        setenv("NBTV_SOUND", backend, 1);
+        win::setWaveNotifier(Collector::post);
+        Collector::take();
+    }
 };
 
 }  // namespace wavetest

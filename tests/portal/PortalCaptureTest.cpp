@@ -20,6 +20,7 @@
 #include "tests/common/ScriptedSound.h"
 #include "tests/portal/fixtures/TestScreen.h"
 #include "transmitter/Synthesis.h"
+#include "tests/common/TransmitterRun.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 
@@ -154,13 +155,6 @@ void expectBlackWithNote(HWND w, int seconds = 10) {
         dialog::processPendingEvents();
     }
     EXPECT_EQ(callsNamed(wavescript::calls(), "waveOutWrite").size(), writes + 3);
-}
-
-void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitter = TransmitterState{};
-    transmitter.window = buildTransmitterWindow();
-    HWND w = transmitter.window;
-    runShown(w, transmitterEvent, [w, steps]() { steps(w); });
 }
 
 }  // namespace

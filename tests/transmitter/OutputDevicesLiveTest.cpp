@@ -18,7 +18,9 @@
 #include "tests/common/ModalRun.h"
 #include "tests/common/LiveSteps.h"
 #include "tests/platform/PrivatePulseServer.h"
+#include "transmitter/EventHandler.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/Window.h"
 #include "transmitter/TransmitterState.h"
 
 using namespace transmitter_id;

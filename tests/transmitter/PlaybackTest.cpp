@@ -14,6 +14,7 @@
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "transmitter/Synthesis.h"
+#include "tests/common/TransmitterRun.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 
@@ -94,13 +95,6 @@ protected:
     }
     std::unique_ptr<ShownCard> card;
 };
-
-void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitter = TransmitterState{};
-    transmitter.window = buildTransmitterWindow();
-    HWND w = transmitter.window;
-    runShown(w, transmitterEvent, [w, steps]() { steps(w); });
-}
 
 bool holds(const WAVEHDR* header, const FrameBuffer& frame) {
     return header->dwBufferLength == FrameBytes &&

@@ -6,7 +6,9 @@
 #include "dialog/DialogReadBack.h"
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
+#include "transmitter/EventHandler.h"
 #include "transmitter/Transmitter.h"
+#include "transmitter/Window.h"
 #include "transmitter/TransmitterState.h"
 
 namespace {

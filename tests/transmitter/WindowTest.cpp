@@ -5,6 +5,7 @@
 #include "dialog/DialogReadBack.h"
 #include "dialog/WindowSystem.h"
 #include "tests/common/ModalRun.h"
+#include "tests/common/TransmitterRun.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 
@@ -12,15 +13,6 @@ using namespace tx;
 
 using namespace win;
 using namespace transmitter_id;
-
-namespace {
-void withTransmitter(const std::function<void(HWND)>& steps) {
-    transmitter = TransmitterState{};
-    transmitter.window = buildTransmitterWindow();
-    HWND w = transmitter.window;
-    runShown(w, transmitterEvent, [w, steps]() { steps(w); });
-}
-}  // namespace
 
 TEST(TransmitterWindow, StartValues) {
     withTransmitter([](HWND w) {

@@ -1,0 +1,8 @@
+#pragma once
+// The transmitter's window and the program's start.
+#include "core/WindowTypes.h"
+
+// Builds the window hidden, with its eight controls.
+win::HWND buildTransmitterWindow();
+// The whole program: build and modal show. Returns the exit code.
+int runTransmitter();
