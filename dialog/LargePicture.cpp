@@ -31,13 +31,10 @@ ToolWindow* window = nullptr;
 }  // namespace
 
 void openLargePicture(HWND owner, int closedId) {
-    if (window != nullptr) {
-        window->raise();
-        return;
-    }
-    window = new LargePictureView(liveWindow(owner), closedId, QStringLiteral("Large picture"),
-                                  QSize(288, 360), [] { window = nullptr; });
-    window->show();
+    openOrRaise(window, [&] {
+        return new LargePictureView(liveWindow(owner), closedId, QStringLiteral("Large picture"),
+                                    QSize(288, 360), [] { window = nullptr; });
+    });
 }
 
 void closeLargePicture() { dismiss(window); }

@@ -22,6 +22,18 @@ private:
     std::function<void()> closed_;
 };
 
+// Shows the tool window kept in `window`, made by `make` when there is none
+// yet; one that is open already is raised instead.
+template <class Make>
+void openOrRaise(ToolWindow*& window, Make make) {
+    if (window != nullptr) {
+        window->raise();
+        return;
+    }
+    window = make();
+    window->show();
+}
+
 // Closes a tool window from the program: no notice to the owner.
 void dismiss(ToolWindow*& window);
 

@@ -182,12 +182,7 @@ ToolWindow* window = nullptr;
 }  // namespace
 
 void openTuningDisplay(HWND owner, int closedId) {
-    if (window != nullptr) {
-        window->raise();
-        return;
-    }
-    window = new TuningView(liveWindow(owner), closedId, [] { window = nullptr; });
-    window->show();
+    openOrRaise(window, [&] { return new TuningView(liveWindow(owner), closedId, [] { window = nullptr; }); });
 }
 
 void closeTuningDisplay() { dismiss(window); }
