@@ -44,6 +44,10 @@ void addAutoPictureItems(dialog::Menu* rateMenu) {
     dialog::addMenuItem(rateMenu, "&Noise reduction", MenuNoiseReduction, -1, nullptr);
 }
 
+void markAutoPictureItems(HWND window) {
+    for (int id : {MenuAutoFraming, MenuCalibratedLevels, MenuNoiseReduction}) dialog::checkMenuItem(window, id, false);
+}
+
 bool autoFramingOn() { return viewer.autoPicture.framing; }
 
 const PictureStore* autoFramingBuffer(HWND window, const std::uint8_t* samples, int count,
@@ -62,7 +66,11 @@ bool autoPictureCommand(HWND window, int id) {
     AutoPictureState& a = viewer.autoPicture;
     switch (id) {
         case MenuAutoFraming: setFraming(window, !a.framing); return true;
-        case MenuCalibratedLevels: calibrateLevels(window); return true;
+        case MenuCalibratedLevels:
+            a.calibratedLevels = !a.calibratedLevels;
+            dialog::checkMenuItem(window, MenuCalibratedLevels, a.calibratedLevels);
+            if (a.calibratedLevels) calibrateLevels(window);
+            return true;
         case MenuNoiseReduction:
             a.noiseReduction = !a.noiseReduction;
             dialog::checkMenuItem(window, MenuNoiseReduction, a.noiseReduction);
@@ -77,4 +85,14 @@ bool autoPictureCommand(HWND window, int id) {
 
 void autoFramingOverridden(HWND window) {
     if (viewer.autoPicture.framing) setFraming(window, false);
+}
+
+void followCalibratedLevels(HWND window) {
+    if (viewer.autoPicture.calibratedLevels) calibrateLevels(window);
+}
+
+void levelsSetByHand(HWND window) {
+    if (!viewer.autoPicture.calibratedLevels) return;
+    viewer.autoPicture.calibratedLevels = false;
+    dialog::checkMenuItem(window, MenuCalibratedLevels, false);
 }

@@ -20,14 +20,17 @@ constexpr int NoiseReductionDepth = 4;
 
 struct AutoPictureState {
     bool framing = false;
+    bool calibratedLevels = false;
     bool noiseReduction = false;
     // Reset when automatic framing is ticked, fed every captured sample
     // while it stays on.
     rx::FramedPictures framed;
 };
 
-// Appends a separator and the three items to the "Sample rate" menu.
+// Appends a separator and the three items to the "Sample rate" menu; once
+// the menu is attached, marks them as check items, unticked.
 void addAutoPictureItems(dialog::Menu* rateMenu);
+void markAutoPictureItems(win::HWND window);
 
 bool autoFramingOn();
 
@@ -45,3 +48,9 @@ bool autoPictureCommand(win::HWND window, int id);
 // The user set the frame timing by hand (frame-rate or slant bar, "Frame
 // picture"): automatic framing goes off.
 void autoFramingOverridden(win::HWND window);
+
+// While "Calibrated levels" is ticked, the levels follow what the detector
+// makes of the tones: called after the polarity, demodulator, filter or
+// sample rate changed. Brightness or contrast set by hand untick it.
+void followCalibratedLevels(win::HWND window);
+void levelsSetByHand(win::HWND window);

@@ -26,11 +26,21 @@ double toneResponse(double hz, const ReceiverSettings& s) {
 }
 
 Levels calibratedLevels(const ReceiverSettings& s) {
-    const double black = toneResponse(BlackToneHz, s), white = toneResponse(WhiteToneHz, s);
+    // The level mapping: level = contrast * v + brightness - MappingOffset,
+    // over 0..FullLevel.
+    constexpr double MappingOffset = 50.0, FullLevel = 255.0;
+    constexpr double MaxContrast = 1024.0;  // the contrast bar's top
+    ReceiverSettings detected = s;
+    detected.polarity = 1;
+    const double black = toneResponse(BlackToneHz, detected), white = toneResponse(WhiteToneHz, detected);
     const double span = std::abs(white - black);
-    const double contrast = span > 0 ? std::clamp(std::nearbyint(255.0 / span), 0.0, 1024.0) : 0.0;
-    // Level = contrast * v + brightness - 50, and the lower tone gives 0.
-    const double brightness = std::clamp(std::nearbyint(50.0 - contrast * std::min(black, white)), 0.0, 512.0);
+    const double contrast = span > 0 ? std::clamp(std::nearbyint(FullLevel / span), 0.0, MaxContrast) : 0.0;
+    // As detected, the lower tone gives level 0. Inverted, every level l
+    // becomes FullLevel - l: the mirror image, a true negative even where
+    // the contrast cannot spread the tones over the whole range. The
+    // brightness may lie past its bar's ends, as the bar's arrows may take it.
+    double brightness = std::nearbyint(MappingOffset - contrast * std::min(black, white));
+    if (s.polarity != 1) brightness = FullLevel + 2 * MappingOffset - brightness;
     return Levels{static_cast<int>(brightness), static_cast<int>(contrast)};
 }
 

@@ -24,10 +24,11 @@ struct Levels {
     int contrast;
 };
 
-// Contrast spreads the two tones' outputs over 255 levels; brightness puts
-// the lower of them at 0. Rounded to whole numbers and kept within the
-// bars' ranges (brightness 0..512, contrast 0..1024). With the polarity
-// inverted, black shows as 255 and white as 0.
+// Contrast spreads the two tones' outputs (as detected, polarity +1) over
+// 255 levels, kept within its bar's range (0..1024); brightness puts the
+// lower of them at 0. With the polarity inverted the levels are the mirror
+// image, 255 less each: a true negative (black 255, white 0 in FM). Rounded
+// to whole numbers; the brightness may lie past its bar's ends.
 Levels calibratedLevels(const ReceiverSettings& settings);
 
 }  // namespace rx

@@ -56,12 +56,14 @@ void chooseDemodulator(HWND window, int mode) {
     s.polarity = levels.polarity;
     // The mark means "inverted from this demodulator's normal".
     dialog::setCheck(window, InvertPicture, 0);
+    followCalibratedLevels(window);
 }
 
 }  // namespace
 
-LRESULT onInvertPicture(HWND, UINT, WPARAM, LPARAM) {
+LRESULT onInvertPicture(HWND window, UINT, WPARAM, LPARAM) {
     viewer.settings.polarity = -viewer.settings.polarity;
+    followCalibratedLevels(window);
     return 0;
 }
 
@@ -80,18 +82,21 @@ LRESULT onAdjustInput(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT onLowPass800(HWND, UINT, WPARAM, LPARAM) {
+LRESULT onLowPass800(HWND window, UINT, WPARAM, LPARAM) {
     viewer.settings.lowPassCutoff = LowPassCutoffs[0];
+    followCalibratedLevels(window);
     return 0;
 }
 
-LRESULT onLowPass1200(HWND, UINT, WPARAM, LPARAM) {
+LRESULT onLowPass1200(HWND window, UINT, WPARAM, LPARAM) {
     viewer.settings.lowPassCutoff = LowPassCutoffs[1];
+    followCalibratedLevels(window);
     return 0;
 }
 
-LRESULT onLowPass1500(HWND, UINT, WPARAM, LPARAM) {
+LRESULT onLowPass1500(HWND window, UINT, WPARAM, LPARAM) {
     viewer.settings.lowPassCutoff = LowPassCutoffs[2];
+    followCalibratedLevels(window);
     return 0;
 }
 
@@ -147,8 +152,9 @@ void scrollBarAction(HWND window, WPARAM wParam, LPARAM lParam) {
         if (id == FrameRateBar) s.frameSamples = std::max(s.frameSamples, FrameSamplesRange.min);
         if (id == SlantBar) s.lineSamples = std::clamp(s.lineSamples, LineSamplesRange.min, LineSamplesRange.max);
         SetScrollPos(bar, SB_CTL, *setting, true);
-        // Frame timing set by hand takes over from automatic framing.
+        // Frame timing or levels set by hand take over from the automatic ones.
         if ((id == FrameRateBar || id == SlantBar) && *setting != before) autoFramingOverridden(window);
+        if ((id == BrightnessBar || id == ContrastBar) && *setting != before) levelsSetByHand(window);
     }
     refreshReadouts(window);
 }

@@ -5,6 +5,7 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
+#include "viewer/AutoPicture.h"
 #include "viewer/Capture.h"
 #include "viewer/Commands.h"
 #include "viewer/InputDevices.h"
@@ -73,6 +74,8 @@ void initialise(HWND window) {
 
     refreshReadouts(window);
     dialog::setControlText(window, PictureLevelReadout, dialog::numberText(s.sampleRate));
+    // Calibrated levels follow the new rate.
+    followCalibratedLevels(window);
 
     platform::watchSoundDevices(true, window);
     refreshInputDevices(window);

@@ -20,7 +20,8 @@ namespace rx {
 
 class FramedPictures {
 public:
-    explicit FramedPictures(int sampleRate = nbtv::SignalRate, int averageDepth = 1);
+    FramedPictures() : FramedPictures(nbtv::SignalRate, 1) {}
+    explicit FramedPictures(int sampleRate, int averageDepth = 1);
     // Forgets the frames found and the pictures averaged.
     void reset(int sampleRate);
     // How many pictures are averaged (1: none); the average starts afresh.

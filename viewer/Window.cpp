@@ -86,6 +86,7 @@ void addMenus(HWND w) {
     addInputDeviceMenu(input);
     dialog::attachMenu(w, bar);
     addAidShortcuts(w);
+    markAutoPictureItems(w);
 }
 
 }  // namespace

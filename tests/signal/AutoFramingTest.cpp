@@ -41,6 +41,13 @@ TEST(CalibratedLevels, FromTheDetectorsResponse) {
     EXPECT_EQ(s.brightness, 370);
     EXPECT_EQ(signalLevel(static_cast<float>(rx::toneResponse(rx::BlackToneHz, s)), s), 0);
     EXPECT_EQ(signalLevel(static_cast<float>(rx::toneResponse(rx::WhiteToneHz, s)), s), 255);
+    // Inverted, a true negative.
+    s.polarity = -1;
+    const rx::Levels inverted = rx::calibratedLevels(s);
+    s.brightness = inverted.brightness;
+    s.contrast = inverted.contrast;
+    EXPECT_EQ(signalLevel(static_cast<float>(rx::toneResponse(rx::BlackToneHz, s)), s), 255);
+    EXPECT_EQ(signalLevel(static_cast<float>(rx::toneResponse(rx::WhiteToneHz, s)), s), 0);
     // AM rides on the filter's slope, so each filter gets its own levels.
     s.demodMode = DemodAM;
     s.polarity = 1;

@@ -72,6 +72,42 @@ TEST_F(AutoPicture, OffAtStartLevelsFromTheDetectorAndHandTimingTakesOver) {
     });
 }
 
+// The mean level of the window's picture after a frame of one tone, at the
+// amplitude the sender's tone has in an 8-bit capture.
+double meanAfterTone(HWND w, double hz) {
+    for (int frame = 0; frame < 2; ++frame) {
+        EXPECT_TRUE(wavescript::fillNextInput(tone(hz, 10000, 3841, 16)));
+        dialog::processPendingEvents();
+    }
+    const std::vector<std::uint8_t> grey = windowGrey(w);
+    double sum = 0;
+    for (std::uint8_t level : grey) sum += level;
+    return sum / static_cast<double>(grey.size());
+}
+
+TEST_F(AutoPicture, CalibratedLevelsFollowInvertAndGiveATrueNegativeInFmAndAm) {
+    withViewer([](HWND w) {
+        dialog::processPendingEvents();
+        dialog::sendMenuCommand(w, MenuCalibratedLevels);
+        EXPECT_TRUE(dialog::menuItemChecked(w, MenuCalibratedLevels));
+        EXPECT_LT(meanAfterTone(w, 1727.7), 12);
+        EXPECT_GT(meanAfterTone(w, 2348.4), 243);
+        for (const int demodulator : {FmDemodulator, AmDemodulator}) {
+            dialog::clickControl(w, demodulator);
+            const double black = meanAfterTone(w, 1727.7), white = meanAfterTone(w, 2348.4);
+            dialog::clickControl(w, InvertPicture);
+            EXPECT_NEAR(meanAfterTone(w, 1727.7), 255 - black, 8) << demodulator;
+            EXPECT_NEAR(meanAfterTone(w, 2348.4), 255 - white, 8) << demodulator;
+        }
+        // Brightness set by hand takes over: the mark goes, the bar stays.
+        dialog::sendScroll(w, BrightnessBar, SB_LINEDOWN);
+        EXPECT_FALSE(dialog::menuItemChecked(w, MenuCalibratedLevels));
+        const std::string brightness = readout(w, BrightnessReadout);
+        dialog::clickControl(w, InvertPicture);
+        EXPECT_EQ(readout(w, BrightnessReadout), brightness);
+    });
+}
+
 TEST_F(AutoPicture, LivePictureIsWhatDecodeAutoMakesOfTheSameSamples) {
     // Twelve frames of the transmitter's sound, recorded 300 ppm slow from
     // the middle of a frame; shown as they come, and averaged ("Noise
