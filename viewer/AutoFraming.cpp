@@ -34,6 +34,7 @@ bool AutoFraming::nextFrame(const ReceiverSettings& s, std::uint8_t* buffer, std
         if (tracker_.samplesFed() < first + copied) return false;
         for (std::int64_t i = 0; i < copied; ++i) buffer[i] = tracker_.sampleAt(first + i);
         tracker_.popFrameStart();
+        lastCut_ = first;
         return true;
     }
     return false;

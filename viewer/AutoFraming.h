@@ -17,7 +17,10 @@ int demodulatorDelay(int lowPassCutoff);
 class AutoFraming {
 public:
     explicit AutoFraming(int sampleRate = 10000) : tracker_(sampleRate) {}
-    void reset(int sampleRate) { tracker_.reset(sampleRate); }
+    void reset(int sampleRate) {
+        tracker_.reset(sampleRate);
+        lastCut_ = -1;
+    }
     void feed(const std::uint8_t* samples, std::size_t count) { tracker_.feed(samples, count); }
 
     // The next frame found, as a capture buffer: positions 0..N+4 (N the
@@ -29,9 +32,13 @@ public:
     bool nextFrame(const ReceiverSettings& settings, std::uint8_t* buffer, std::size_t bufferBytes);
 
     const FramingTracker& tracker() const { return tracker_; }
+    // Where the last frame cut began, counted in samples from the first
+    // sample fed; -1 before the first cut.
+    std::int64_t lastCut() const { return lastCut_; }
 
 private:
     FramingTracker tracker_;
+    std::int64_t lastCut_ = -1;
 };
 
 }  // namespace rx

@@ -13,14 +13,25 @@ using namespace rx;
 
 namespace {
 
+// Framing starts afresh with the next buffer of the capture stream.
+void restartFraming() {
+    AutoPictureState& a = viewer.autoPicture;
+    a.framed.reset(viewer.settings.sampleRate);
+    a.fedStream = viewer.capture.opened;
+    a.fedFrom = viewer.capture.captured;
+}
+
 void setFraming(HWND window, bool on) {
     AutoPictureState& a = viewer.autoPicture;
     a.framing = on;
     dialog::checkMenuItem(window, MenuAutoFraming, on);
     if (on) {
-        a.framed.reset(viewer.settings.sampleRate);
+        restartFraming();
     } else {
         refreshReadouts(window);  // the frame rate the bar sets
+        // The plain receiver goes on from the last frame start found, so the
+        // picture stays where it stood.
+        if (a.framed.lastCut() >= 0) viewer.capture.alignTo = a.fedFrom + a.framed.lastCut();
     }
 }
 
@@ -54,7 +65,9 @@ const PictureStore* autoFramingBuffer(HWND window, const std::uint8_t* samples, 
                                       PictureStore& store, FrameArrays& arrays) {
     const ReceiverSettings& s = viewer.settings;
     FramedPictures& framed = viewer.autoPicture.framed;
-    if (s.sampleRate != framed.sampleRate()) framed.reset(s.sampleRate);
+    // A new capture stream (after a sample-rate command) is framed afresh.
+    if (s.sampleRate != framed.sampleRate() || viewer.autoPicture.fedStream != viewer.capture.opened)
+        restartFraming();
     if (count > 0) framed.feed(samples, static_cast<std::size_t>(count));
     while (framed.next(s, store, arrays)) showPicture(window, *framed.shown(), arrays.videoSignal.data());
     dialog::setControlText(window, FrameRateReadout,

@@ -23,8 +23,10 @@ struct AutoPictureState {
     bool calibratedLevels = false;
     bool noiseReduction = false;
     // Reset when automatic framing is ticked, fed every captured sample
-    // while it stays on.
+    // while it stays on; the capture stream position of its first sample.
     rx::FramedPictures framed;
+    int fedStream = 0;
+    std::int64_t fedFrom = 0;
 };
 
 // Appends a separator and the three items to the "Sample rate" menu; once

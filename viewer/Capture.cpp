@@ -49,6 +49,10 @@ void openCapture(HWND window) {
     // A receiver without sound must not look like one receiving silence.
     if (c.device == nullptr) showNoSoundInput(window);
     c.requeued[0] = c.requeued[1] = false;
+    c.dropping[0] = c.dropping[1] = false;
+    c.captured = 0;
+    c.alignTo = -1;
+    ++c.opened;
     for (int i = 0; i < 2; ++i) {
         c.headers[i].lpData = reinterpret_cast<char*>(c.buffers[i].data());
         c.headers[i].dwBufferLength = c.headerLength;
@@ -78,25 +82,39 @@ void captureBufferDone(HWND window, LPARAM lParam) {
     // buffer 1 whatever the turn says. Taking the turn from the notice keeps
     // the receiver from reading a buffer the device is filling.
     s.bufferTurn = header == &c.headers[0] ? 1 : -1;
-    const std::uint8_t* buffer = c.buffers[s.bufferTurn == 1 ? 0 : 1].data();
+    const int turn = s.bufferTurn == 1 ? 0 : 1;
+    const std::uint8_t* buffer = c.buffers[turn].data();
     if (!c.store) c.store = std::make_unique<PictureStore>();
     const int bytes = static_cast<int>(header->dwBytesRecorded);
     if (autoFramingOn()) {
         if (const PictureStore* shown = autoFramingBuffer(window, buffer, bytes, *c.store, c.arrays))
             viewer.shown = shown;
-    } else {
+    } else if (!c.dropping[turn]) {
         demodulate(buffer, s, c.arrays);
         scanFrame(c.arrays.videoSignal.data(), s, *c.store);
         showPicture(window, *c.store, c.arrays.videoSignal.data());
         viewer.shown = c.store.get();
     }
+    c.dropping[turn] = false;
     aidsAfterFrame(window, buffer, bytes, viewer.shown);
+    c.captured += bytes > 0 ? bytes : 0;
     // A buffer handed back after capture stopped is drawn, but capture is not running.
     if (c.device == nullptr) showNoSoundInput(window);
 
     header->dwBufferLength = c.headerLength;
+    if (c.alignTo >= 0) {
+        // This buffer starts behind the other one, which is being filled.
+        const std::int64_t starts = c.captured + c.headers[1 - turn].dwBufferLength;
+        const std::int64_t n = c.headerLength;
+        const std::int64_t drop = ((c.alignTo - starts) % n + n) % n;
+        if (drop > 0) {
+            header->dwBufferLength = static_cast<DWORD>(drop);
+            c.dropping[turn] = true;
+        }
+        c.alignTo = -1;
+    }
     waveInAddBuffer(c.device, header, HeaderSize);
-    c.requeued[header == &c.headers[0] ? 0 : 1] = true;
+    c.requeued[turn] = true;
     s.bufferTurn = -s.bufferTurn;
 }
 

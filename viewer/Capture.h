@@ -25,6 +25,16 @@ struct CaptureState {
     // now: the open notification's queue call is refused for them and must
     // not change their length either.
     bool requeued[2] = {false, false};
+    // Samples handed back since capture opened: the stream position of the
+    // next buffer to come back.
+    std::int64_t captured = 0;
+    int opened = 0;  // counts the opens: a new stream each
+    // A stream position the plain receiver's frames are to start from (a
+    // frame start automatic framing found), or -1. The next buffer queued
+    // is queued short, up to the next such start, and passed over when it
+    // comes back: the samples up to the frame start are dropped once.
+    std::int64_t alignTo = -1;
+    bool dropping[2] = {false, false};
     // The received picture, made at the first processed frame and kept.
     std::unique_ptr<rx::PictureStore> store;
     // The frame's working arrays. One set serves every frame: demodulate

@@ -39,6 +39,10 @@ public:
     const PictureStore* shown() const { return shown_; }
 
     const FramingTracker& tracker() const { return framing_.tracker(); }
+    // Where the last frame cut began (as a capture buffer would begin for
+    // the plain receiver to show the same picture), in samples from the
+    // first sample fed since the last reset; -1 before the first.
+    std::int64_t lastCut() const { return framing_.lastCut(); }
     int sampleRate() const { return framing_.tracker().sampleRate(); }
 
 private:

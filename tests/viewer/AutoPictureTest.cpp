@@ -108,6 +108,36 @@ TEST_F(AutoPicture, CalibratedLevelsFollowInvertAndGiveATrueNegativeInFmAndAm) {
     });
 }
 
+double meanDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) sum += std::abs(a[i] - b[i]);
+    return sum / static_cast<double>(a.size());
+}
+
+TEST_F(AutoPicture, UntickingAutomaticFramingKeepsThePictureWhereItStood) {
+    // The transmitter's sound from the middle of a frame, as one stream.
+    const std::vector<std::uint8_t> sound =
+        eightBit(recorded(sentFrames(randomPicture(3), false, 16), 0, 2222.5));
+    withViewer([&](HWND w) {
+        dialog::processPendingEvents();
+        dialog::sendMenuCommand(w, MenuCalibratedLevels);
+        dialog::sendMenuCommand(w, MenuAutoFraming);
+        std::size_t at = 0;
+        auto play = [&](int frames) {
+            for (int i = 0; i < frames && at + 3841 <= sound.size(); ++i, at += 3841) {
+                ASSERT_TRUE(wavescript::streamInput(sound.data() + at, 3841));
+                dialog::processPendingEvents();
+            }
+        };
+        play(10);
+        const std::vector<std::uint8_t> framed = windowGrey(w);
+        dialog::sendMenuCommand(w, MenuAutoFraming);
+        play(4);
+        // The plain receiver, one frame per buffer, shows the same picture.
+        EXPECT_LT(meanDifference(windowGrey(w), framed), 4.0);
+    });
+}
+
 TEST_F(AutoPicture, LivePictureIsWhatDecodeAutoMakesOfTheSameSamples) {
     // Twelve frames of the transmitter's sound, recorded 300 ppm slow from
     // the middle of a frame; shown as they come, and averaged ("Noise
