@@ -2,6 +2,7 @@
 
 #include "dialog/DialogLayer.h"
 #include "viewer/CalibratedLevels.h"
+#include "viewer/LineTiming.h"
 #include "viewer/PictureDisplay.h"
 #include "viewer/Readouts.h"
 #include "viewer/ReceiverValues.h"
@@ -28,6 +29,7 @@ void setFraming(HWND window, bool on) {
     if (on) {
         restartFraming();
     } else {
+        showPictureNote(window, "");
         refreshReadouts(window);  // the frame rate the bar sets
         // The plain receiver goes on from the last frame start found, so the
         // picture stays where it stood.
@@ -69,10 +71,25 @@ const PictureStore* autoFramingBuffer(HWND window, const std::uint8_t* samples, 
     if (s.sampleRate != framed.sampleRate() || viewer.autoPicture.fedStream != viewer.capture.opened)
         restartFraming();
     if (count > 0) framed.feed(samples, static_cast<std::size_t>(count));
-    while (framed.next(s, store, arrays)) showPicture(window, *framed.shown(), arrays.videoSignal.data());
+    // Framed pictures are shown only while the frame is found; until then
+    // the plain receiver's picture, one frame per buffer, and a note that
+    // says so.
+    const PictureStore* shown = nullptr;
+    while (framed.next(s, store, arrays)) {
+        if (!framed.tracker().locked()) continue;
+        shown = framed.shown();
+        showPicture(window, *shown, arrays.videoSignal.data());
+    }
+    if (!framed.tracker().locked()) {
+        demodulate(samples, s, arrays);
+        scanFrame(arrays.videoSignal.data(), s, store);
+        showPicture(window, store, arrays.videoSignal.data());
+        shown = &store;
+    }
+    showPictureNote(window, framed.tracker().locked() ? "" : "Searching for frames");
     dialog::setControlText(window, FrameRateReadout,
                            dialog::numberText(s.sampleRate / framed.tracker().period()));
-    return framed.shown();
+    return shown;
 }
 
 bool autoPictureCommand(HWND window, int id) {

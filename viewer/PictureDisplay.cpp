@@ -14,6 +14,10 @@ void showPicture(win::HWND window, const PictureStore& store, const float* video
                            dialog::numberText(pictureLevel(videoSignal)));
 }
 
+void showPictureNote(win::HWND window, const std::string& note) {
+    dialog::setPictureNote(window, PictureLeft, PictureTop, note);
+}
+
 void showNoSoundInput(win::HWND window) {
     dialog::drawPictureText(window, PictureLeft, PictureTop, PictureWidth, ShownRows, "No sound input");
 }

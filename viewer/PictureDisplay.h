@@ -1,5 +1,7 @@
 #pragma once
 // Drawing the received picture into the receiver's window.
+#include <string>
+
 #include "core/WindowTypes.h"
 #include "viewer/PictureStore.h"
 
@@ -12,3 +14,5 @@ constexpr int PictureLeft = 44, PictureTop = 29;
 void showPicture(win::HWND window, const rx::PictureStore& store, const float* videoSignal);
 // Draws "No sound input" in the picture area while capture is not running.
 void showNoSoundInput(win::HWND window);
+// A short note over the picture ("" takes it away).
+void showPictureNote(win::HWND window, const std::string& note);

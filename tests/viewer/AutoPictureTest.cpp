@@ -114,7 +114,7 @@ double meanDifference(const std::vector<std::uint8_t>& a, const std::vector<std:
     return sum / static_cast<double>(a.size());
 }
 
-TEST_F(AutoPicture, UntickingAutomaticFramingKeepsThePictureWhereItStood) {
+TEST_F(AutoPicture, SearchingShowsThePlainPictureAndSaysSoUntilFramedAndUntickingKeepsIt) {
     // The transmitter's sound from the middle of a frame, as one stream.
     const std::vector<std::uint8_t> sound =
         eightBit(recorded(sentFrames(randomPicture(3), false, 16), 0, 2222.5));
@@ -129,7 +129,10 @@ TEST_F(AutoPicture, UntickingAutomaticFramingKeepsThePictureWhereItStood) {
                 dialog::processPendingEvents();
             }
         };
-        play(10);
+        play(1);
+        EXPECT_EQ(dialog::pictureNote(w, PictureLeft, PictureTop), "Searching for frames");
+        play(9);
+        EXPECT_EQ(dialog::pictureNote(w, PictureLeft, PictureTop), "");
         const std::vector<std::uint8_t> framed = windowGrey(w);
         dialog::sendMenuCommand(w, MenuAutoFraming);
         play(4);
