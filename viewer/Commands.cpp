@@ -8,6 +8,7 @@
 #include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/AutoPicture.h"
+#include "viewer/OperatingGuide.h"
 #include "viewer/Viewer.h"
 
 using namespace win;
@@ -199,6 +200,7 @@ void menuCommand(HWND window, int id) {
         case MenuAbout:
             dialog::messageBox(AboutText, "Orvane Viewer", MB_OK | MB_ICONINFORMATION);
             break;
+        case MenuOperatingGuide: showOperatingGuide(); break;
         case MenuIncreaseRate: changeSampleRate(window, s.sampleRate + SampleRateStep, 0); break;
         case MenuDecreaseRate: changeSampleRate(window, s.sampleRate - SampleRateStep, 0); break;
         case MenuRate312: changeSampleRate(window, Preset312); break;

@@ -4,6 +4,7 @@
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
 #include "viewer/AutoPicture.h"
+#include "viewer/OperatingGuide.h"
 #include "viewer/ReceiverAids.h"
 #include "viewer/Viewer.h"
 
@@ -74,6 +75,8 @@ void addMenus(HWND w) {
     dialog::addMenuItem(help, "&Help", MenuHelp, -1, nullptr);
     dialog::addMenuItem(help, "-", 0, -1, nullptr);
     dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
+    dialog::addMenuItem(help, "-", 0, -1, nullptr);
+    dialog::addMenuItem(help, "&Operating guide", MenuOperatingGuide, -1, nullptr);
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
     addAidMenus(w, bar, file, input, 3);

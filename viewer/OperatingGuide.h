@@ -1,0 +1,13 @@
+#pragma once
+// "Help > Operating guide": the guide in a window of its own, or a box that
+// says where it was looked for.
+#include "platform/GuideFiles.h"
+
+namespace viewer_id {
+constexpr int MenuOperatingGuide = 2400;
+}  // namespace viewer_id
+
+// Shows the guide the running program finds.
+void showOperatingGuide();
+// Shows the guide a search found, or says where it looked.
+void showOperatingGuide(const platform::GuideSearch& search);
