@@ -6,9 +6,9 @@
 
 static void usage(FILE* out) {
     std::fputs(
-        "usage: nbtvcodec decode INPUT [options]   sound file -> pictures\n"
-        "       nbtvcodec encode INPUT -o OUTPUT.wav [options]   picture -> sound file\n"
-        "       nbtvcodec --help | --help-all | --version\n"
+        "Usage: nbtvcodec decode INPUT [options]   sound file -> pictures\n"
+        "  or:  nbtvcodec encode INPUT -o OUTPUT.wav [options]   picture -> sound file\n"
+        "  or:  nbtvcodec --help | --help-all | --version\n"
         "'nbtvcodec decode --help' and 'nbtvcodec encode --help' list the options;\n"
         "--help-all lists both.\n",
         out);

@@ -2,8 +2,6 @@
 // its own, or a box naming every place looked in.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "dialog/DocumentWindow.h"
 #include "dialog/MenuReadBack.h"
 #include "tests/viewer/ViewerTestSupport.h"
@@ -20,7 +18,10 @@ TEST(OperatingGuide, HelpMenuOpensTheGuideWithItsSections) {
         dialog::triggerMenuItem(w, MenuOperatingGuide);
         EXPECT_TRUE(shownBoxes.empty());
         const std::string shown = dialog::documentShown();
-        EXPECT_EQ(shown, std::string(std::getenv("NBTV_SOURCE_DIR")) + "/docs/operating-guide.md");
+        // From a build tree: the source tree's copy.
+        const std::string tail = "/docs/operating-guide.md";
+        ASSERT_GT(shown.size(), tail.size());
+        EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
         const std::string text = dialog::documentText();
         for (const char* heading : {"Choosing the radio's sound card", "Receiving", "Automatic framing",
                                     "Screen capture: X11 and Wayland"})
