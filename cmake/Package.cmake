@@ -30,14 +30,15 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-desktop-portal")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sound-card television for radio amateurs (32-line NBTV)")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Two desktop programs and a command-line tool that pass a 32-line monochrome
+# The long description under the summary line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Two desktop programs and a command-line tool that pass a 32-line monochrome
 television picture (96 x 120 pixels, about 2.6 frames a second) through a PC
 sound card over an ordinary voice channel.
 .
- * viewer receives the picture from the radio's sound card and shows it
-   live, with automatic framing, a tuning display and picture saving;
- * transmitter sends a region of the screen as the FM tone signal, on X11
-   or through the desktop portal on Wayland;
- * nbtvcodec turns recordings into pictures and pictures into sound files.")
+The viewer receives the picture from the radio's sound card and shows it
+live, with automatic framing, a tuning display and picture saving. The
+transmitter sends a region of the screen as the FM tone signal, on X11 or
+through the desktop portal on Wayland. nbtvcodec turns recordings into
+pictures and pictures into sound files.")
 include(CPack)
