@@ -20,6 +20,7 @@ public:
         layout->setContentsMargins(0, 0, 0, 0);
         browser = new QTextBrowser(this);
         browser->setOpenExternalLinks(true);
+        browser->document()->setDocumentMargin(12);
         layout->addWidget(browser);
     }
     QTextBrowser* browser = nullptr;
