@@ -5,12 +5,12 @@
 # Debian's own files: the copyright, and the package's changelog.
 execute_process(COMMAND date -u -R -d "${NBTV_RELEASE_DATE}" OUTPUT_VARIABLE NBTV_CHANGELOG_DATE
                 OUTPUT_STRIP_TRAILING_WHITESPACE)
-configure_file(share/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
-                   COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/debian/changelog
-                   DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog)
-add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
-install(FILES share/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+configure_file(share/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.gz
+                   COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/debian/changelog
+                   DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog)
+add_custom_target(debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+install(FILES share/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nbtv)
@@ -41,4 +41,8 @@ live, with automatic framing, a tuning display and picture saving. The
 transmitter sends a region of the screen as the FM tone signal, on X11 or
 through the desktop portal on Wayland. nbtvcodec turns recordings into
 pictures and pictures into sound files.")
-include(CPack)
+# Only the project's own build makes a package, not a build that includes
+# this tree (the fuzz build).
+if(PROJECT_SOURCE_DIR STREQUAL CMAKE_SOURCE_DIR)
+  include(CPack)
+endif()
