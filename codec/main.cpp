@@ -6,10 +6,11 @@
 
 static void usage(FILE* out) {
     std::fputs(
-        "usage: nbtvcodec decode INPUT [options]   sound file -> pictures\n"
-        "       nbtvcodec encode INPUT -o OUTPUT.wav [options]   picture -> sound file\n"
-        "       nbtvcodec --help | --version\n"
-        "'nbtvcodec decode --help' and 'nbtvcodec encode --help' list the options.\n",
+        "Usage: nbtvcodec decode INPUT [options]   sound file -> pictures\n"
+        "  or:  nbtvcodec encode INPUT -o OUTPUT.wav [options]   picture -> sound file\n"
+        "  or:  nbtvcodec --help | --help-all | --version\n"
+        "'nbtvcodec decode --help' and 'nbtvcodec encode --help' list the options;\n"
+        "--help-all lists both.\n",
         out);
 }
 
@@ -23,6 +24,18 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "encode") == 0) return runEncode(argc - 2, argv + 2);
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         usage(stdout);
+        return 0;
+    }
+    if (std::strcmp(command, "--help-all") == 0) {
+        usage(stdout);
+        char help[] = "--help";
+        char* helpArgument[] = {help, nullptr};
+        std::fputs("\nDecode:\n", stdout);
+        std::fflush(stdout);
+        runDecode(1, helpArgument);
+        std::fputs("\nEncode:\n", stdout);
+        std::fflush(stdout);
+        runEncode(1, helpArgument);
         return 0;
     }
     if (std::strcmp(command, "--version") == 0) {

@@ -12,6 +12,7 @@
 #include "viewer/Readouts.h"
 #include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
+#include "viewer/OperatingGuide.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerState.h"
 
@@ -167,6 +168,7 @@ void menuCommand(HWND window, int id) {
         case MenuAbout:
             dialog::messageBox(AboutText, "Orvane Viewer", MB_OK | MB_ICONINFORMATION);
             break;
+        case MenuOperatingGuide: showOperatingGuide(); break;
         default:
             if (id >= InputDeviceDefault && id <= InputDeviceLast) {
                 chooseInputDevice(window, id);

@@ -23,6 +23,8 @@ constexpr int MenuSavePicture = 2000, MenuAutoSave = 2001, MenuRecordSound = 200
 constexpr int TuningDisplayClosed = 2010, LargePictureClosed = 2011;
 // The automatic picture's items of the "Sample rate" menu.
 constexpr int MenuAutoFraming = 2100, MenuCalibratedLevels = 2101, MenuNoiseReduction = 2102;
+// "Help > Operating guide".
+constexpr int MenuOperatingGuide = 2400;
 // The Input menu's sound cards: "Default", then one item per capture source.
 constexpr int InputDeviceDefault = 2200, InputDeviceFirst = 2201, InputDeviceLast = 2299;
 }  // namespace viewer_id

@@ -9,6 +9,7 @@
 #include "viewer/Commands.h"
 #include "viewer/EventHandler.h"
 #include "viewer/InputDevices.h"
+#include "viewer/OperatingGuide.h"
 #include "viewer/ReceiverAids.h"
 #include "viewer/ReceiverValues.h"
 #include "viewer/Viewer.h"
@@ -78,6 +79,8 @@ void addMenus(HWND w) {
     dialog::addMenuItem(help, "&Help", MenuHelp, -1, nullptr);
     dialog::addMenuItem(help, "-", 0, -1, nullptr);
     dialog::addMenuItem(help, "&About", MenuAbout, -1, nullptr);
+    dialog::addMenuItem(help, "-", 0, -1, nullptr);
+    dialog::addMenuItem(help, "&Operating guide", MenuOperatingGuide, -1, nullptr);
     dialog::addMenuItem(bar, "&Help", 0, -1, nullptr, true, help);
 
     addAidMenus(w, bar, file, input, 3);
