@@ -2,9 +2,14 @@
 // the test environment) before running the tests.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "dialog/DialogLayer.h"
 
 int main(int argc, char** argv) {
+    // The transmitter grabs the screen itself unless a test says otherwise
+    // (the portal tests do), whatever session the tests run from.
+    setenv("NBTV_SCREEN_CAPTURE", "x11", 0);
     ::testing::InitGoogleTest(&argc, argv);
     dialog::startToolkit(argc, argv);
     const int result = RUN_ALL_TESTS();
