@@ -11,8 +11,8 @@ using namespace rx;
 namespace codec {
 
 ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
-    CLI::App app("Demodulates a sound file (any format libsndfile reads) frame by frame as the\n"
-                 "viewer does, into one picture kept across all frames. The file is resampled to\n"
+    CLI::App app("Demodulates a sound file (any format libsndfile reads, or raw PCM with --raw)\n"
+                 "frame by frame as the viewer does, into one picture kept across all frames. The file is resampled to\n"
                  "the decoding rate first; from a file of several channels the one with the most\n"
                  "signal in 1500-3000 Hz is taken. Give at least one of --png, --png-dir,\n"
                  "--dump-signal, --dump-store, --levels. FILE may be - for standard output.",
@@ -28,6 +28,13 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
                               " for AM)";
     const std::string range = [](BarRange r) { return to_string(r.min) + ".." + to_string(r.max); }(BrightnessRange);
     app.add_option("INPUT", o.input, "the sound file; - reads standard input as a stream")->type_name("");
+    std::string raw;
+    app.add_option("--raw", raw,
+                   "INPUT is raw PCM: s16le, u8 or f32le at RATE samples a\n"
+                   "second, CHANNELS interleaved (1), as a software radio\n"
+                   "writes it: rtl_fm ... | nbtvcodec decode --raw s16le:10000 -")
+        ->type_name("FORMAT:RATE[:CHANNELS]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     addInteger(app, "--frame-samples", 1, MaxFrameSamples, frameSamples,
                "samples per frame, 1.." + to_string(MaxFrameSamples) + " (" + to_string(StartFrameSamples) + ")");
     addInteger(app, "--line-samples", 1, 599, lineSamples,
@@ -57,7 +64,12 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     addInteger(app, "--channel", 1, 1024, channel, "the channel to decode, 1 for the first (default: the\n"
                                                    "one with the most signal in 1500-3000 Hz)");
     addPath(app, "--png", o.png, "the shown 96x120 picture after the last frame, 8-bit grey");
-    addPath(app, "--png-dir", o.pngDir, "one such PNG per frame: DIR/frame-00001.png, ...", "DIR");
+    addPath(app, "--png-dir", o.pngDir,
+            "one such PNG per frame, DIR/frame-00001.png, ..., each\n"
+            "written as soon as its frame is decoded; a DIR that holds\n"
+            "frame files already is refused", "DIR");
+    app.add_flag("--overwrite", o.overwrite, "--png-dir removes the frame files already there first")
+        ->disable_flag_override();
     addPath(app, "--dump-signal", o.dumpSignal, "per frame, all 60001 signal values, float32 little-endian");
     addPath(app, "--dump-store", o.dumpStore, "per frame, the whole 601 x 288 byte picture store");
     app.add_flag("--levels", o.levels, "per frame, the picture level as the viewer shows it")->disable_flag_override();
@@ -93,6 +105,15 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     }
     if (o.input.empty()) {
         usageError("decode: no input file");
+        return ParseResult::Error;
+    }
+    std::string error;
+    if (!raw.empty() && !parseRawFormat(raw, o.raw, error)) {
+        usageError("decode: " + error);
+        return ParseResult::Error;
+    }
+    if (o.overwrite && o.pngDir.empty()) {
+        usageError("decode: --overwrite needs --png-dir");
         return ParseResult::Error;
     }
     if (o.pngDir == "-") {

@@ -22,9 +22,14 @@ SoundInput::~SoundInput() {
     if (file_ != nullptr) sf_close(file_);
 }
 
-bool SoundInput::open(const std::string& path, std::string& errorText) {
+bool SoundInput::open(const std::string& path, const RawFormat& raw, std::string& errorText) {
     path_ = path == "-" ? "standard input" : path;
     info_ = SF_INFO{};
+    if (raw.format != 0) {
+        info_.format = raw.format;
+        info_.samplerate = raw.rate;
+        info_.channels = raw.channels;
+    }
     if (path == "-") {
         stream_ = std::make_unique<StreamInput>(STDIN_FILENO);
         SF_VIRTUAL_IO io = StreamInput::callbacks();
@@ -41,8 +46,9 @@ bool SoundInput::open(const std::string& path, std::string& errorText) {
         errorText = "cannot read " + path_ + ": it has no channels";
         return false;
     }
-    if (info_.samplerate < 1) {
-        errorText = "cannot read " + path_ + ": it gives no sample rate";
+    const std::string rateProblem = inputRateProblem(info_.samplerate);
+    if (!rateProblem.empty()) {
+        errorText = "cannot decode " + path_ + ": " + rateProblem;
         return false;
     }
     // Floating-point samples beyond full scale clip instead of wrapping.

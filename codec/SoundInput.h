@@ -9,6 +9,7 @@
 
 #include <sndfile.h>
 
+#include "codec/InputFormat.h"
 #include "codec/Resampler.h"
 #include "codec/StreamInput.h"
 
@@ -22,8 +23,10 @@ public:
     SoundInput& operator=(const SoundInput&) = delete;
 
     // Opens any file libsndfile reads, or with "-" standard input as a
-    // stream; false with errorText set.
-    bool open(const std::string& path, std::string& errorText);
+    // stream; with `raw` given, raw PCM of that format. False with
+    // errorText set, also when the rate cannot hold the signal
+    // (inputRateProblem).
+    bool open(const std::string& path, const RawFormat& raw, std::string& errorText);
     int sampleRate() const { return info_.samplerate; }
     int channels() const { return info_.channels; }
     // Samples per channel the file says it holds.
