@@ -50,6 +50,7 @@ public:
 private:
     // Interleaved frames from the kept start, then from the file.
     long long readFrames(short* into, long long frames, std::string& errorText);
+    sf_count_t readShorts(short* into, sf_count_t frames);  // from the file, as 16-bit samples
     long long readResampled(std::uint8_t* bytes, long long count, std::string& errorText);
 
     SNDFILE* file_ = nullptr;
@@ -60,6 +61,7 @@ private:
     std::size_t keptUsed_ = 0;  // shorts of kept_ handed out
     int channel_ = 0;
     std::vector<short> scratch_;
+    std::vector<float> floats_;  // floating-point samples as read
     std::unique_ptr<Resampler> resampler_;
     std::vector<float> resampleIn_, resampled_;
     std::size_t resampledUsed_ = 0;
