@@ -193,7 +193,14 @@ TEST(StreamingDecode, RawPcmAndFloatsInEveryFormatGiveTheSamePictures) {
     writeSound(dir / "coarse.wav", coarse, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
     ASSERT_EQ(decode({dir / "coarse.wav", "--png-dir", dir / "coarse"}).status, 0);
     // A WAV file of floats too, which must not read as silence.
-    writeSound(dir / "f32.wav", mono, 1, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    SF_INFO info{};
+    info.samplerate = 10000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* wav = sf_open((dir / "f32.wav").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(wav, nullptr);
+    sf_writef_float(wav, floats.data(), static_cast<sf_count_t>(floats.size()));
+    sf_close(wav);
     const std::tuple<std::string, std::string, std::string> cases[] = {{"s16.raw", "--raw s16le:10000:2", "wav"},
                                                                        {"u8.raw", "--raw u8:10000", "coarse"},
                                                                        {"f32.raw", "--raw f32le:10000:1", "wav"},
