@@ -12,10 +12,14 @@ namespace codec {
 
 ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     CLI::App app("Demodulates a sound file (any format libsndfile reads, or raw PCM with --raw)\n"
-                 "frame by frame as the viewer does, into one picture kept across all frames. The file is resampled to\n"
-                 "the decoding rate first; from a file of several channels the one with the most\n"
-                 "signal in 1500-3000 Hz is taken. Give at least one of --png, --png-dir,\n"
-                 "--dump-signal, --dump-store, --levels. FILE may be - for standard output.",
+                 "frame by frame as the viewer does, into one picture kept across all frames; a\n"
+                 "stream is decoded as it arrives, and Ctrl+C ends it with what was decoded\n"
+                 "written. The file is resampled to the decoding rate first (below " +
+                     std::to_string(MinInputRate) + " samples a\n"
+                 "second a file cannot hold the signal and is refused); from a file of several\n"
+                 "channels the one with the most signal in 1500-3000 Hz is taken. Give at least\n"
+                 "one of --png, --png-dir, --dump-signal, --dump-store, --levels. FILE may be -\n"
+                 "for standard output.",
                  "nbtvcodec decode");
     using std::to_string;
     long long frameSamples = o.frameSamples, lineSamples = 0, filter = o.filter, syncLevel = o.syncLevel,
