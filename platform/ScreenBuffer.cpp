@@ -54,11 +54,12 @@ BufferPixels::BufferPixels(const spa_buffer* buffer, int width, int height, Pixe
     std::size_t size = d.maxsize;
     if (base == nullptr) {
         // Not mapped by the stream: mapped here, from the start of the
-        // descriptor (mmap wants a page-aligned offset).
-        if (size == 0) {
-            const off_t end = ::lseek(d.fd, 0, SEEK_END);
-            size = end > static_cast<off_t>(d.mapoffset) ? static_cast<std::size_t>(end) - d.mapoffset : 0;
-        }
+        // descriptor (mmap wants a page-aligned offset), and never beyond
+        // its end, where reading would fault.
+        const off_t end = ::lseek(d.fd, 0, SEEK_END);
+        const std::size_t held =
+            end > static_cast<off_t>(d.mapoffset) ? static_cast<std::size_t>(end) - d.mapoffset : 0;
+        if (size == 0 || (end >= 0 && held < size)) size = held;
         if (size == 0) return;
         mappedBytes_ = d.mapoffset + size;
         mapped_ = ::mmap(nullptr, mappedBytes_, PROT_READ, MAP_SHARED, d.fd, 0);
@@ -87,9 +88,11 @@ BufferPixels::BufferPixels(const spa_buffer* buffer, int width, int height, Pixe
         const spa_region& r = crop->region;
         const std::int64_t right = std::int64_t{r.position.x} + r.size.width;
         const std::int64_t bottom = std::int64_t{r.position.y} + r.size.height;
-        const std::size_t skip =
-            static_cast<std::size_t>(r.position.y) * static_cast<std::size_t>(stride) + std::size_t(r.position.x) * 4;
-        if (r.position.x >= 0 && r.position.y >= 0 && right <= width && bottom <= height && skip < valid) {
+        const std::size_t skip = r.position.x < 0 || r.position.y < 0
+                                     ? valid
+                                     : static_cast<std::size_t>(r.position.y) * static_cast<std::size_t>(stride) +
+                                           static_cast<std::size_t>(r.position.x) * 4;
+        if (right <= width && bottom <= height && skip < valid) {
             top += skip;
             valid -= skip;
             width = static_cast<int>(r.size.width);

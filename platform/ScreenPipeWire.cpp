@@ -122,16 +122,17 @@ void onParamChanged(void* data, std::uint32_t id, const spa_pod* param) {
 
 void onProcess(void* data) {
     auto& s = *static_cast<Stream*>(data);
+    // The newest buffer that carries a picture is kept; the others go back.
     pw_buffer* latest = nullptr;
     while (pw_buffer* b = pw_stream_dequeue_buffer(s.stream)) {
+        if (!bufferHoldsPicture(b->buffer)) {
+            pw_stream_queue_buffer(s.stream, b);
+            continue;
+        }
         if (latest != nullptr) pw_stream_queue_buffer(s.stream, latest);
         latest = b;
     }
     if (latest == nullptr) return;
-    if (!bufferHoldsPicture(latest->buffer)) {
-        pw_stream_queue_buffer(s.stream, latest);
-        return;
-    }
     pw_buffer* old = nullptr;
     {
         std::lock_guard<std::mutex> guard(s.lock);
