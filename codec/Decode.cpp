@@ -17,7 +17,6 @@
 #include "codec/OutputFile.h"
 #include "codec/SoundInput.h"
 #include "core/NumberText.h"
-#include "platform/ImageWrite.h"
 #include "viewer/Demodulator.h"
 #include "viewer/FramedPictures.h"
 #include "viewer/LineTiming.h"
@@ -42,21 +41,6 @@ bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
         }
         return file.write(swapped.data(), VideoSignalLength * sizeof(std::uint32_t));
     }
-}
-
-// The shown picture as PNG into an output, opened here: an output written
-// only at the end is not touched before.
-bool writePicture(OutputFile& file, const std::string& path, const PictureStore& store,
-                  std::vector<std::uint8_t>& grey, std::string& error) {
-    shownGreyPicture(store, grey.data());
-    std::string bytes, reason;
-    if (!platform::encodeGreyPng(grey.data(), PictureWidth, ShownRows, bytes, reason)) {
-        error = "cannot write " + path + ": " + reason;
-        return false;
-    }
-    if (file.open() && file.write(bytes.data(), bytes.size())) return true;
-    error = file.errorText();
-    return false;
 }
 
 // Makes the output object when the option asks for it; streams (dumps) are
@@ -222,7 +206,9 @@ int decode(const codec::DecodeOptions& o) {
     if (frames == 0)
         return codec::fail(inputName + " holds " + std::to_string(leftover) +
                            " samples, fewer than one frame of " + std::to_string(n));
-    if (png && !writePicture(*png, o.png, *shown, grey, error)) return codec::fail(error + keptFrames(o, framesInFolder));
+    if (png) shownGreyPicture(*shown, grey.data());
+    if (png && !codec::writeGreyPicture(*png, o.png, grey.data(), error))
+        return codec::fail(error + keptFrames(o, framesInFolder));
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return codec::fail("cannot write standard output" + keptFrames(o, framesInFolder));
     for (OutputFile* file : {png.get(), signalDump.get(), storeDump.get()})

@@ -85,16 +85,24 @@ bool prepareFrameFolder(const std::string& folder, bool overwrite, std::string& 
     return true;
 }
 
-bool writeFrameFile(const std::string& folder, long long number, const std::uint8_t* grey,
-                    std::string& errorText) {
-    const std::string path = frameFilePath(folder, number);
+bool writeGreyPicture(OutputFile& file, const std::string& path, const std::uint8_t* grey,
+                      std::string& errorText) {
     std::string bytes, reason;
     if (!platform::encodeGreyPng(grey, rx::PictureWidth, rx::ShownRows, bytes, reason)) {
         errorText = "cannot write " + path + ": " + reason;
         return false;
     }
+    if (file.open() && file.write(bytes.data(), bytes.size())) return true;
+    errorText = file.errorText();
+    return false;
+}
+
+bool writeFrameFile(const std::string& folder, long long number, const std::uint8_t* grey,
+                    std::string& errorText) {
+    const std::string path = frameFilePath(folder, number);
     OutputFile file(path);
-    if (file.open() && file.write(bytes.data(), bytes.size()) && file.commit()) return true;
+    if (!writeGreyPicture(file, path, grey, errorText)) return false;
+    if (file.commit()) return true;
     errorText = file.errorText();
     return false;
 }

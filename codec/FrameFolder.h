@@ -8,6 +8,14 @@
 
 namespace codec {
 
+class OutputFile;
+
+// Writes the 96 x 120 grey picture (top row first) as PNG into the output,
+// opened here, so that an output written only at the end is not touched
+// before. False with errorText set.
+bool writeGreyPicture(OutputFile& file, const std::string& path, const std::uint8_t* grey,
+                      std::string& errorText);
+
 // Whether a file name is that of a frame file: "frame-", five or more
 // digits, ".png".
 bool isFrameFileName(const std::string& name);
@@ -26,7 +34,7 @@ bool checkFrameFolder(const std::string& folder, bool overwrite, std::string& er
 // as checkFrameFolder does.
 bool prepareFrameFolder(const std::string& folder, bool overwrite, std::string& errorText);
 
-// Writes the 96 x 120 grey picture (top row first) as frame `number`.
+// Writes the grey picture as frame `number`, whole.
 // False with errorText set; the frames written before stay as they are.
 bool writeFrameFile(const std::string& folder, long long number, const std::uint8_t* grey,
                     std::string& errorText);
