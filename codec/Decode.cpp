@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,30 +11,23 @@
 #include "codec/ChannelChoice.h"
 #include "codec/CommandLine.h"
 #include "codec/DecodeOptions.h"
+#include "codec/FrameFolder.h"
+#include "codec/Interruption.h"
 #include "codec/OutputCheck.h"
 #include "codec/OutputFile.h"
 #include "codec/SoundInput.h"
 #include "core/NumberText.h"
-#include "platform/ImageWrite.h"
 #include "viewer/Demodulator.h"
 #include "viewer/FramedPictures.h"
 #include "viewer/LineTiming.h"
 #include "viewer/PictureStore.h"
+#include "viewer/ShownPicture.h"
 
 using namespace rx;
 
 namespace {
 
 using codec::OutputFile;
-
-// The shown part of the store as a grey picture, top row (store row 119)
-// first. Every stored pixel is grey, so one byte of each tells its level.
-void shownPicture(const PictureStore& store, std::uint8_t* grey) {
-    for (int y = 0; y < ShownRows; ++y) {
-        const std::uint8_t* row = store.bytes.data() + std::size_t(ShownRows - 1 - y) * PictureRowBytes;
-        for (int x = 0; x < PictureWidth; ++x) grey[y * PictureWidth + x] = row[x * BytesPerPixel + 1];
-    }
-}
 
 bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
     if constexpr (std::endian::native == std::endian::little) {
@@ -51,27 +43,6 @@ bool writeSignal(OutputFile& file, const std::vector<float>& signal) {
     }
 }
 
-// The shown picture as PNG into an output, opened here: an output written
-// only at the end is not touched before.
-bool writePicture(OutputFile& file, const std::string& path, const PictureStore& store,
-                  std::vector<std::uint8_t>& grey, std::string& error) {
-    shownPicture(store, grey.data());
-    std::string bytes, reason;
-    if (!platform::encodeGreyPng(grey.data(), PictureWidth, ShownRows, bytes, reason)) {
-        error = "cannot write " + path + ": " + reason;
-        return false;
-    }
-    if (file.open() && file.write(bytes.data(), bytes.size())) return true;
-    error = file.errorText();
-    return false;
-}
-
-std::string frameFileName(const std::string& dir, long long frame) {
-    char name[40];
-    std::snprintf(name, sizeof name, "frame-%05lld.png", frame);
-    return (std::filesystem::path(dir) / name).string();
-}
-
 // Makes the output object when the option asks for it; streams (dumps) are
 // opened at once.
 bool openOutput(const std::string& path, std::unique_ptr<OutputFile>& file, bool stream,
@@ -80,16 +51,6 @@ bool openOutput(const std::string& path, std::unique_ptr<OutputFile>& file, bool
     file = std::make_unique<OutputFile>(path);
     if (stream && !file->open()) {
         error = file->errorText();
-        return false;
-    }
-    return true;
-}
-
-bool makeDirectory(const std::string& dir, std::string& error) {
-    std::error_code code;
-    std::filesystem::create_directories(dir, code);
-    if (code || !std::filesystem::is_directory(dir, code)) {
-        error = "cannot make directory " + dir + (code ? ": " + code.message() : "");
         return false;
     }
     return true;
@@ -108,9 +69,7 @@ bool checkDecodeOutputs(const codec::DecodeOptions& o, std::string& error) {
         const fs::path dir = fs::weakly_canonical(fs::absolute(o.pngDir), code);
         for (const auto& output : outputs) {
             const fs::path file = fs::weakly_canonical(fs::absolute(output.name), code);
-            const std::string leaf = file.filename().string();
-            if (output.name != "-" && file.parent_path() == dir && leaf.rfind("frame-", 0) == 0 &&
-                leaf.size() > 4 && leaf.compare(leaf.size() - 4, 4, ".png") == 0) {
+            if (output.name != "-" && file.parent_path() == dir && codec::isFrameFileName(file.filename().string())) {
                 error = output.option + " " + output.name + " is among the frame files of --png-dir";
                 return false;
             }
@@ -141,11 +100,20 @@ bool chooseChannel(const codec::DecodeOptions& o, codec::SoundInput& input, std:
     return true;
 }
 
+// The line that ends a run which failed after frames were written to
+// --png-dir: they are complete and kept.
+std::string keptFrames(const codec::DecodeOptions& o, long long written) {
+    if (written == 0) return "";
+    return "; frame" + std::string(written == 1 ? " 1 is" : "s 1 to " + std::to_string(written) + " are") +
+           " complete in " + o.pngDir;
+}
+
 int decode(const codec::DecodeOptions& o) {
     std::string error;
     if (!checkDecodeOutputs(o, error)) return codec::usageError("decode: " + error);
+    if (!o.pngDir.empty() && !codec::checkFrameFolder(o.pngDir, o.overwrite, error)) return codec::fail(error);
     codec::SoundInput input;
-    if (!input.open(o.input, error)) return codec::fail(error);
+    if (!input.open(o.input, o.raw, error)) return codec::fail(error);
     const std::string inputName = o.input == "-" ? "standard input" : o.input;
     if (input.length() == 0) return codec::fail(inputName + " holds no samples");
     if (!chooseChannel(o, input, error)) return codec::fail(error);
@@ -157,10 +125,8 @@ int decode(const codec::DecodeOptions& o) {
 
     std::unique_ptr<OutputFile> png, signalDump, storeDump;
     if (!openOutput(o.png, png, false, error) || !openOutput(o.dumpSignal, signalDump, true, error) ||
-        !openOutput(o.dumpStore, storeDump, true, error) ||
-        (!o.pngDir.empty() && !makeDirectory(o.pngDir, error)))
+        !openOutput(o.dumpStore, storeDump, true, error))
         return codec::fail(error);
-    std::vector<std::unique_ptr<OutputFile>> framePngs;
 
     const ReceiverSettings settings = decodeSettings(o, rate);
     const int n = settings.frameSamples;
@@ -170,7 +136,7 @@ int decode(const codec::DecodeOptions& o) {
     PictureStore store;
     std::vector<std::uint8_t> grey(std::size_t{PictureWidth} * ShownRows);
 
-    long long frames = 0, leftover = 0;
+    long long frames = 0, leftover = 0, framesInFolder = 0;
     // --auto: frames cut where the framing tracker finds them, as the
     // viewer does with "Automatic framing", from the file read in pieces of
     // one frame as its capture buffers would deliver them.
@@ -178,7 +144,10 @@ int decode(const codec::DecodeOptions& o) {
     std::vector<std::uint8_t> piece(o.autoFraming ? capture.size() : 0);
     const PictureStore* shown = &store;
 
-    // Everything asked for about the frame just scanned.
+    // Everything asked for about the frame just scanned. Its picture goes
+    // into --png-dir at once, whole, so the folder shows the stream as it
+    // is decoded; the folder is made ready (earlier frames removed with
+    // --overwrite) only now that there is a first frame to put there.
     auto frameDone = [&]() {
         if (signalDump && !writeSignal(*signalDump, arrays.videoSignal)) {
             error = signalDump->errorText();
@@ -189,20 +158,26 @@ int decode(const codec::DecodeOptions& o) {
             return false;
         }
         if (!o.pngDir.empty()) {
-            const std::string path = frameFileName(o.pngDir, frames);
-            framePngs.push_back(std::make_unique<OutputFile>(path));
-            if (!writePicture(*framePngs.back(), path, *shown, grey, error)) return false;
+            if (frames == 1 && !codec::prepareFrameFolder(o.pngDir, o.overwrite, error)) return false;
+            shownGreyPicture(*shown, grey.data());
+            if (!codec::writeFrameFile(o.pngDir, frames, grey.data(), error)) return false;
+            framesInFolder = frames;
         }
         if (o.levels) {
             std::fputs(core::numberText(pictureLevel(arrays.videoSignal.data())).c_str(), stdout);
             std::fputc('\n', stdout);
+            std::fflush(stdout);  // a live stream's levels as they come
         }
         return true;
     };
+    auto frameFailed = [&]() {
+        return codec::fail("frame " + std::to_string(frames) + ": " + error + keptFrames(o, framesInFolder));
+    };
 
-    while (o.frames == 0 || frames < o.frames) {
+    const codec::InterruptionCatch interruptions;
+    while ((o.frames == 0 || frames < o.frames) && codec::interruption() == 0) {
         const long long got = input.read(o.autoFraming ? piece.data() : capture.data(), n, error);
-        if (got < 0) return codec::fail(error);
+        if (got < 0) return codec::fail(error + keptFrames(o, framesInFolder));
         if (got < n) {
             leftover = got;
             break;
@@ -211,27 +186,38 @@ int decode(const codec::DecodeOptions& o) {
             demodulate(capture.data(), settings, arrays);
             scanFrame(arrays.videoSignal.data(), settings, store);
             ++frames;
-            if (!frameDone()) return codec::fail(error);
+            if (!frameDone()) return frameFailed();
             continue;
         }
         framed.feed(piece.data(), static_cast<std::size_t>(n));
         while ((o.frames == 0 || frames < o.frames) && framed.next(settings, store, arrays)) {
             shown = framed.shown();
             ++frames;
-            if (!frameDone()) return codec::fail(error);
+            if (!frameDone()) return frameFailed();
         }
+    }
+    const int signal = codec::interruption();
+    if (frames == 0 && signal != 0) {
+        codec::fail("interrupted before the first frame");
+        return 128 + signal;
     }
     if (frames == 0 && o.autoFraming)
         return codec::fail(inputName + " is too short for automatic framing to cut a frame of " + std::to_string(n));
     if (frames == 0)
         return codec::fail(inputName + " holds " + std::to_string(leftover) +
                            " samples, fewer than one frame of " + std::to_string(n));
-    if (png && !writePicture(*png, o.png, *shown, grey, error)) return codec::fail(error);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return codec::fail("cannot write standard output");
+    if (png) shownGreyPicture(*shown, grey.data());
+    if (png && !codec::writeGreyPicture(*png, o.png, grey.data(), error))
+        return codec::fail(error + keptFrames(o, framesInFolder));
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return codec::fail("cannot write standard output" + keptFrames(o, framesInFolder));
     for (OutputFile* file : {png.get(), signalDump.get(), storeDump.get()})
-        if (file != nullptr && !file->commit()) return codec::fail(file->errorText());
-    for (auto& file : framePngs)
-        if (!file->commit()) return codec::fail(file->errorText());
+        if (file != nullptr && !file->commit()) return codec::fail(file->errorText() + keptFrames(o, framesInFolder));
+    if (signal != 0) {
+        std::fprintf(stderr, "nbtvcodec: interrupted; the %lld frame%s decoded so far %s written\n", frames,
+                     frames == 1 ? "" : "s", frames == 1 ? "is" : "are");
+        return 128 + signal;
+    }
     if (leftover > 0)
         std::fprintf(stderr, "nbtvcodec: the last %lld samples of %s make no whole frame; not decoded\n",
                      leftover, inputName.c_str());

@@ -11,11 +11,15 @@ using namespace rx;
 namespace codec {
 
 ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
-    CLI::App app("Demodulates a sound file (any format libsndfile reads) frame by frame as the\n"
-                 "viewer does, into one picture kept across all frames. The file is resampled to\n"
-                 "the decoding rate first; from a file of several channels the one with the most\n"
-                 "signal in 1500-3000 Hz is taken. Give at least one of --png, --png-dir,\n"
-                 "--dump-signal, --dump-store, --levels. FILE may be - for standard output.",
+    CLI::App app("Demodulates a sound file (any format libsndfile reads, or raw PCM with --raw)\n"
+                 "frame by frame as the viewer does, into one picture kept across all frames; a\n"
+                 "stream is decoded as it arrives, and Ctrl+C ends it with what was decoded\n"
+                 "written. The file is resampled to the decoding rate first (below " +
+                     std::to_string(MinInputRate) + " samples a\n"
+                 "second a file cannot hold the signal and is refused); from a file of several\n"
+                 "channels the one with the most signal in 1500-3000 Hz is taken. Give at least\n"
+                 "one of --png, --png-dir, --dump-signal, --dump-store, --levels. FILE may be -\n"
+                 "for standard output.",
                  "nbtvcodec decode");
     using std::to_string;
     long long frameSamples = o.frameSamples, lineSamples = 0, filter = o.filter, syncLevel = o.syncLevel,
@@ -28,6 +32,13 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
                               " for AM)";
     const std::string range = [](BarRange r) { return to_string(r.min) + ".." + to_string(r.max); }(BrightnessRange);
     app.add_option("INPUT", o.input, "the sound file; - reads standard input as a stream")->type_name("");
+    std::string raw;
+    app.add_option("--raw", raw,
+                   "INPUT is raw PCM: s16le, u8 or f32le at RATE samples a\n"
+                   "second, CHANNELS interleaved (1), as a software radio\n"
+                   "writes it: rtl_fm ... | nbtvcodec decode --raw s16le:10000 -")
+        ->type_name("FORMAT:RATE[:CHANNELS]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     addInteger(app, "--frame-samples", 1, MaxFrameSamples, frameSamples,
                "samples per frame, 1.." + to_string(MaxFrameSamples) + " (" + to_string(StartFrameSamples) + ")");
     addInteger(app, "--line-samples", 1, 599, lineSamples,
@@ -57,7 +68,12 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     addInteger(app, "--channel", 1, 1024, channel, "the channel to decode, 1 for the first (default: the\n"
                                                    "one with the most signal in 1500-3000 Hz)");
     addPath(app, "--png", o.png, "the shown 96x120 picture after the last frame, 8-bit grey");
-    addPath(app, "--png-dir", o.pngDir, "one such PNG per frame: DIR/frame-00001.png, ...", "DIR");
+    addPath(app, "--png-dir", o.pngDir,
+            "one such PNG per frame, DIR/frame-00001.png, ..., each\n"
+            "written as soon as its frame is decoded; a DIR that holds\n"
+            "frame files already is refused", "DIR");
+    app.add_flag("--overwrite", o.overwrite, "--png-dir removes the frame files already there first")
+        ->disable_flag_override();
     addPath(app, "--dump-signal", o.dumpSignal, "per frame, all 60001 signal values, float32 little-endian");
     addPath(app, "--dump-store", o.dumpStore, "per frame, the whole 601 x 288 byte picture store");
     app.add_flag("--levels", o.levels, "per frame, the picture level as the viewer shows it")->disable_flag_override();
@@ -93,6 +109,15 @@ ParseResult parseDecodeOptions(int argc, char** argv, DecodeOptions& o) {
     }
     if (o.input.empty()) {
         usageError("decode: no input file");
+        return ParseResult::Error;
+    }
+    std::string error;
+    if (!raw.empty() && !parseRawFormat(raw, o.raw, error)) {
+        usageError("decode: " + error);
+        return ParseResult::Error;
+    }
+    if (o.overwrite && o.pngDir.empty()) {
+        usageError("decode: --overwrite needs --png-dir");
         return ParseResult::Error;
     }
     if (o.pngDir == "-") {

@@ -3,12 +3,14 @@
 #include <string>
 
 #include "codec/CommandLine.h"
+#include "codec/InputFormat.h"
 #include "viewer/ReceiverValues.h"
 
 namespace codec {
 
 struct DecodeOptions {
     std::string input;  // "-": standard input
+    RawFormat raw;      // --raw: headerless PCM of this format
     int frameSamples = rx::StartFrameSamples;
     int lineSamples = 0;  // 0: 120, or 119 with --sync, as the sync box sets
     int filter = rx::StartLowPassCutoff;
@@ -24,6 +26,7 @@ struct DecodeOptions {
     int channel = 0;       // 1-based; 0: the strongest in the signal band
     std::string png;       // "-" in any of these: standard output
     std::string pngDir;
+    bool overwrite = false;  // --png-dir may replace an earlier run's frames
     std::string dumpSignal;
     std::string dumpStore;
     bool levels = false;

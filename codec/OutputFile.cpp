@@ -10,6 +10,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/NewFiles.h"
+
 namespace codec {
 
 namespace {
@@ -80,29 +82,21 @@ bool OutputFile::open() {
         ownsFd_ = true;
         return true;
     }
-    temporary_ = target_ + ".part" + std::to_string(::getpid());
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = platform::createTemporaryBeside(target_, temporary_);
     if (fd_ < 0) {
         const std::string reason = std::strerror(errno);
         temporary_.clear();
         return failed(reason);
     }
     ownsFd_ = true;
-    // A replaced file keeps its permissions.
-    if (exists) (void)::fchmod(fd_, info.st_mode & 07777);
+    // A replaced file keeps its permissions; a new one has the umask's.
+    if (exists) platform::keepModeOf(target_, fd_);
     return true;
 }
 
 bool OutputFile::write(const void* data, std::size_t bytes) {
     if (fd_ < 0) return failed("it is not open");
-    const char* next = static_cast<const char*>(data);
-    while (bytes > 0) {
-        const ssize_t done = ::write(fd_, next, bytes);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return failed(done < 0 ? std::strerror(errno) : "nothing was written");
-        next += done;
-        bytes -= static_cast<std::size_t>(done);
-    }
+    if (!platform::writeAll(fd_, data, bytes)) return failed(std::strerror(errno));
     return true;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // An output that never destroys anything on failure.
-// - A regular file (or a name not yet taken) is written to a temporary file
-//   beside it, which commit() renames into place; never committed, it is
-//   removed, so a failed run leaves the old file as it was. A symbolic link
-//   is followed: its final target is replaced, the link stays.
+// - A regular file (or a name not yet taken) is written to a hidden
+//   temporary file beside it, which commit() renames into place; never
+//   committed, it is removed, so a failed run leaves the old file as it
+//   was. A new file gets the mode the umask gives, a replaced one keeps its
+//   own. A symbolic link is followed: its final target is replaced, the
+//   link stays.
 // - "-" is standard output; an existing device, FIFO or socket is written
 //   through in place, never replaced.
 #include <cstddef>

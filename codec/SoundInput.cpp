@@ -22,9 +22,14 @@ SoundInput::~SoundInput() {
     if (file_ != nullptr) sf_close(file_);
 }
 
-bool SoundInput::open(const std::string& path, std::string& errorText) {
+bool SoundInput::open(const std::string& path, const RawFormat& raw, std::string& errorText) {
     path_ = path == "-" ? "standard input" : path;
     info_ = SF_INFO{};
+    if (raw.format != 0) {
+        info_.format = raw.format;
+        info_.samplerate = raw.rate;
+        info_.channels = raw.channels;
+    }
     if (path == "-") {
         stream_ = std::make_unique<StreamInput>(STDIN_FILENO);
         SF_VIRTUAL_IO io = StreamInput::callbacks();
@@ -41,11 +46,13 @@ bool SoundInput::open(const std::string& path, std::string& errorText) {
         errorText = "cannot read " + path_ + ": it has no channels";
         return false;
     }
-    if (info_.samplerate < 1) {
-        errorText = "cannot read " + path_ + ": it gives no sample rate";
+    const std::string rateProblem = inputRateProblem(info_.samplerate);
+    if (!rateProblem.empty()) {
+        errorText = "cannot decode " + path_ + ": " + rateProblem;
         return false;
     }
-    // Floating-point samples beyond full scale clip instead of wrapping.
+    // Compressed floating-point samples beyond full scale clip instead of
+    // wrapping.
     sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     return true;
 }
@@ -65,12 +72,29 @@ long long SoundInput::readFrames(short* into, long long frames, std::string& err
         keptUsed_ = 0;
     }
     if (done == frames) return done;
-    const sf_count_t got = sf_readf_short(file_, into + done * channels, frames - done);
+    const sf_count_t got = readShorts(into + done * channels, frames - done);
     if (got < frames - done && sf_error(file_) != SF_ERR_NO_ERROR) {
         errorText = "cannot read " + path_ + ": " + sf_strerror(file_);
         return -1;
     }
     return done + got;
+}
+
+sf_count_t SoundInput::readShorts(short* into, sf_count_t frames) {
+    const int subformat = info_.format & SF_FORMAT_SUBMASK;
+    if (subformat != SF_FORMAT_FLOAT && subformat != SF_FORMAT_DOUBLE) return sf_readf_short(file_, into, frames);
+    // The library reads floating-point samples into 16 bits unscaled (1.0
+    // becomes 1): they are read as floats, full scale 1.0, and scaled as
+    // the library scales 16-bit samples to floats, so a float file made
+    // from 16-bit samples gives them back.
+    const auto count = static_cast<std::size_t>(frames) * static_cast<std::size_t>(info_.channels);
+    if (floats_.size() < count) floats_.resize(count);
+    const sf_count_t got = sf_readf_float(file_, floats_.data(), frames);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) * info_.channels; ++i) {
+        const float v = floats_[i] * 32768.0f;
+        into[i] = v >= 32767.0f ? 32767 : v <= -32768.0f ? -32768 : v == v ? static_cast<short>(std::lrint(v)) : 0;
+    }
+    return got;
 }
 
 std::vector<double> SoundInput::channelEnergies(double seconds, std::string& errorText) {

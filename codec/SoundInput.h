@@ -9,6 +9,7 @@
 
 #include <sndfile.h>
 
+#include "codec/InputFormat.h"
 #include "codec/Resampler.h"
 #include "codec/StreamInput.h"
 
@@ -22,8 +23,10 @@ public:
     SoundInput& operator=(const SoundInput&) = delete;
 
     // Opens any file libsndfile reads, or with "-" standard input as a
-    // stream; false with errorText set.
-    bool open(const std::string& path, std::string& errorText);
+    // stream; with `raw` given, raw PCM of that format. False with
+    // errorText set, also when the rate cannot hold the signal
+    // (inputRateProblem).
+    bool open(const std::string& path, const RawFormat& raw, std::string& errorText);
     int sampleRate() const { return info_.samplerate; }
     int channels() const { return info_.channels; }
     // Samples per channel the file says it holds.
@@ -47,6 +50,7 @@ public:
 private:
     // Interleaved frames from the kept start, then from the file.
     long long readFrames(short* into, long long frames, std::string& errorText);
+    sf_count_t readShorts(short* into, sf_count_t frames);  // from the file, as 16-bit samples
     long long readResampled(std::uint8_t* bytes, long long count, std::string& errorText);
 
     SNDFILE* file_ = nullptr;
@@ -57,6 +61,7 @@ private:
     std::size_t keptUsed_ = 0;  // shorts of kept_ handed out
     int channel_ = 0;
     std::vector<short> scratch_;
+    std::vector<float> floats_;  // floating-point samples as read
     std::unique_ptr<Resampler> resampler_;
     std::vector<float> resampleIn_, resampled_;
     std::size_t resampledUsed_ = 0;

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include "codec/Interruption.h"
+
 namespace codec {
 
 namespace {
@@ -35,7 +37,7 @@ bool StreamInput::fetch(sf_count_t upTo) {
     std::uint8_t chunk[65536];
     while (!ended_ && base_ + static_cast<sf_count_t>(kept_.size()) < upTo) {
         const ssize_t got = ::read(fd_, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EINTR && interruption() == 0) continue;
         if (got <= 0) {
             ended_ = true;
             return false;

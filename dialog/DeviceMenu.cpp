@@ -9,9 +9,9 @@ namespace dialog {
 namespace {
 
 // An ampersand in a device's name is shown, not taken as a mnemonic.
-std::string menuText(const core::SoundDevice& device) {
+std::string menuText(const std::string& label) {
     std::string text;
-    for (char c : device.description.empty() ? device.name : device.description) {
+    for (char c : label) {
         if (c == '&') text += '&';
         text += c;
     }
@@ -25,10 +25,12 @@ void refreshDeviceMenu(HWND window, DeviceMenu& menu, const core::SoundDeviceLis
         removeMenuItem(window, menu.firstId + static_cast<int>(i));
     menu.shown.clear();
     bool onDefault = list.streamDevice == core::NoSoundDevice;
-    for (const core::SoundDevice& device : list.devices) {
+    const std::vector<std::string> labels = core::deviceLabels(list.devices);
+    for (std::size_t i = 0; i < list.devices.size(); ++i) {
+        const core::SoundDevice& device = list.devices[i];
         const int id = menu.firstId + static_cast<int>(menu.shown.size());
         if (id > menu.lastId) break;
-        addMenuItem(menu.menu, menuText(device), id, -1, nullptr);
+        addMenuItem(menu.menu, menuText(labels[i]), id, -1, nullptr);
         checkMenuItem(window, id, device.index == list.streamDevice);
         if (device.index == list.streamDevice && device.name == list.defaultName) onDefault = true;
         menu.shown.push_back(device);

@@ -1,7 +1,8 @@
 #pragma once
 // A run of menu items that lists the sound server's devices of one
 // direction: "Default" (added by the program), then one check item per
-// device by the name the desktop shows. The check marks show the device the
+// device by the name the desktop shows, with what tells apart two devices
+// of one name (core::deviceLabels). The check marks show the device the
 // running stream uses, and "Default" too when that is the default device.
 #include <cstdint>
 #include <vector>

@@ -25,18 +25,6 @@ bool greyImage(const std::uint8_t* pixels, int width, int height, QImage& image,
 
 }  // namespace
 
-bool writeGreyPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
-                  std::string& errorText) {
-    QImage image;
-    if (!greyImage(pixels, width, height, image, errorText)) return false;
-    QImageWriter writer(QString::fromStdString(path), "png");
-    if (!writer.write(image)) {
-        errorText = writer.errorString().toStdString();
-        return false;
-    }
-    return true;
-}
-
 bool encodeGreyPng(const std::uint8_t* pixels, int width, int height, std::string& bytes,
                    std::string& errorText) {
     QImage image;

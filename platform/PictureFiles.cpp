@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/ImageWrite.h"
+#include "platform/NewFiles.h"
 
 namespace platform {
 
@@ -19,33 +20,28 @@ std::string standardFolder(QStandardPaths::StandardLocation location) {
     return (folder.isEmpty() ? QDir::homePath() : folder).toStdString();
 }
 
-// A fresh temporary file in the folder, created empty; its path, or "".
-std::string temporaryIn(const std::string& folder, std::string& errorText) {
-    std::string pattern = (std::filesystem::path(folder) / ".nbtv-XXXXXX").string();
-    const int fd = ::mkstemp(pattern.data());
+// The picture into a new temporary file beside `target`, with the mode
+// of the file it replaces when `keepMode` (else the umask's); its path,
+// or "".
+std::string writeTemporary(const std::string& target, bool keepMode, const std::uint8_t* grey, int width,
+                           int height, std::string& errorText) {
+    std::string bytes;
+    if (!encodeGreyPng(grey, width, height, bytes, errorText)) return "";
+    std::string temporary;
+    const int fd = createTemporaryBeside(target, temporary);
     if (fd < 0) {
         errorText = std::strerror(errno);
         return "";
     }
-    ::close(fd);
-    return pattern;
-}
-
-// The picture into a temporary file of the folder; its path, or "".
-std::string writeTemporary(const std::string& folder, const std::uint8_t* grey, int width,
-                           int height, std::string& errorText) {
-    const std::string temporary = temporaryIn(folder, errorText);
-    if (temporary.empty()) return "";
-    if (!writeGreyPng(temporary, grey, width, height, errorText)) {
-        std::remove(temporary.c_str());
+    if (keepMode) keepModeOf(target, fd);
+    const bool written = writeAll(fd, bytes.data(), bytes.size());
+    const int saved = errno;
+    if (::close(fd) != 0 || !written) {
+        errorText = std::strerror(written ? errno : saved);
+        ::unlink(temporary.c_str());
         return "";
     }
     return temporary;
-}
-
-std::string folderOf(const std::string& path) {
-    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
 }
 
 }  // namespace
@@ -55,7 +51,7 @@ std::string musicFolder() { return standardFolder(QStandardPaths::MusicLocation)
 
 bool savePicture(const std::string& path, const std::uint8_t* grey, int width, int height,
                  std::string& errorText) {
-    const std::string temporary = writeTemporary(folderOf(path), grey, width, height, errorText);
+    const std::string temporary = writeTemporary(path, true, grey, width, height, errorText);
     if (temporary.empty()) return false;
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         errorText = std::strerror(errno);
@@ -73,7 +69,8 @@ bool savePictureAsNew(const std::string& folder, const std::string& name, const 
         errorText = code.message();
         return false;
     }
-    const std::string temporary = writeTemporary(folder, grey, width, height, errorText);
+    const std::string temporary =
+        writeTemporary((std::filesystem::path(folder) / name).string(), false, grey, width, height, errorText);
     if (temporary.empty()) return false;
     // A hard link is made only where no file is: an existing one is never
     // replaced, even by a second writer racing us.

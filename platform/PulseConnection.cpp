@@ -2,6 +2,7 @@
 // sources and sinks, and reconnecting when the server comes (back).
 #include "platform/PulseConnection.h"
 
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -12,6 +13,7 @@ namespace {
 
 struct Direction {
     std::vector<platform::SoundDevice> devices, incoming;
+    std::vector<std::uint32_t> incomingCards;  // the card of each incoming device
     std::string defaultName;
     win::HWND window = nullptr;  // watching; posted to on every change
 };
@@ -24,6 +26,7 @@ struct State {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     Direction in, out;
+    std::map<std::uint32_t, std::string> incomingCards;  // card index -> its description
     int listsPending = 0;      // list requests not yet answered
     bool listAgain = false;    // something changed while they ran
     pa_time_event* retry = nullptr;
@@ -45,11 +48,20 @@ void post(bool input) {
 
 void refreshLists(pa_context* c);
 
+// The incoming devices get their cards' names and become the known ones.
+void takeIncoming(Direction& d, const std::map<std::uint32_t, std::string>& cards) {
+    for (std::size_t i = 0; i < d.incoming.size() && i < d.incomingCards.size(); ++i) {
+        const auto card = cards.find(d.incomingCards[i]);
+        if (card != cards.end()) d.incoming[i].card = card->second;
+    }
+    d.devices.swap(d.incoming);
+}
+
 void listAnswered() {
     State& s = state();
     if (--s.listsPending > 0) return;
-    s.in.devices.swap(s.in.incoming);
-    s.out.devices.swap(s.out.incoming);
+    takeIncoming(s.in, s.incomingCards);
+    takeIncoming(s.out, s.incomingCards);
     post(true);
     post(false);
     if (std::exchange(s.listAgain, false)) refreshLists(s.context);
@@ -63,7 +75,12 @@ void collect(pa_context* c, const Info* info, int eol, Direction& d) {
         return;
     }
     d.incoming.push_back({info->index, info->name != nullptr ? info->name : "",
-                          info->description != nullptr ? info->description : ""});
+                          info->description != nullptr ? info->description : "",
+                          info->active_port != nullptr && info->active_port->description != nullptr
+                              ? info->active_port->description
+                              : "",
+                          ""});
+    d.incomingCards.push_back(info->card);
 }
 
 void refreshLists(pa_context* c) {
@@ -75,7 +92,10 @@ void refreshLists(pa_context* c) {
     }
     s.in.incoming.clear();
     s.out.incoming.clear();
-    s.listsPending = 3;
+    s.in.incomingCards.clear();
+    s.out.incomingCards.clear();
+    s.incomingCards.clear();
+    s.listsPending = 4;
     auto sources = [](pa_context* c, const pa_source_info* i, int eol, void*) {
         collect(c, i, eol, state().in);
     };
@@ -90,7 +110,17 @@ void refreshLists(pa_context* c) {
         }
         listAnswered();
     };
+    auto cards = [](pa_context* c, const pa_card_info* i, int eol, void*) {
+        if (c != state().context) return;
+        if (eol != 0) {
+            listAnswered();
+            return;
+        }
+        const char* description = pa_proplist_gets(i->proplist, PA_PROP_DEVICE_DESCRIPTION);
+        state().incomingCards[i->index] = description != nullptr ? description : i->name != nullptr ? i->name : "";
+    };
     for (pa_operation* o : {pa_context_get_server_info(c, server, nullptr),
+                            pa_context_get_card_info_list(c, cards, nullptr),
                             pa_context_get_source_info_list(c, sources, nullptr),
                             pa_context_get_sink_info_list(c, sinks, nullptr)}) {
         if (o != nullptr) {
@@ -130,7 +160,7 @@ void contextState(pa_context* c, void*) {
             [](pa_context* c, pa_subscription_event_type_t, std::uint32_t, void*) { refreshLists(c); },
             nullptr);
         auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
-                                                        PA_SUBSCRIPTION_MASK_SOURCE |
+                                                        PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CARD |
                                                         PA_SUBSCRIPTION_MASK_SERVER);
         if (pa_operation* o = pa_context_subscribe(c, mask, nullptr, nullptr)) pa_operation_unref(o);
         refreshLists(c);

@@ -11,9 +11,11 @@
 #pragma GCC diagnostic ignored "-Wpedantic"
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
+#include <spa/buffer/meta.h>
 #include <spa/pod/builder.h>
 #pragma GCC diagnostic pop
 
+#include "platform/ScreenBuffer.h"
 #include "platform/ScreenPixels.h"
 
 namespace platform {
@@ -57,6 +59,18 @@ bool orderOf(std::uint32_t format, PixelOrder& order) {
     }
 }
 
+// A cursor meta with room for a bitmap of `side` x `side` 32-bit pixels.
+int cursorMetaSize(int side) {
+    return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + side * side * 4;
+}
+
+// The object that asks for a meta of that type and size.
+const spa_pod* metaParam(spa_pod_builder& b, spa_meta_type type, int size) {
+    return static_cast<const spa_pod*>(spa_pod_builder_add_object(&b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta,
+                                                                  SPA_PARAM_META_type, SPA_POD_Id(type),
+                                                                  SPA_PARAM_META_size, SPA_POD_Int(size)));
+}
+
 // Gives the held frame back to the producer (loop thread, or with the
 // loop stopped).
 void releaseNewest(Stream& s) {
@@ -89,39 +103,36 @@ void onParamChanged(void* data, std::uint32_t id, const spa_pod* param) {
         s.order = order;
     }
     if (!usable) return;
-    // Shared memory only: the pixels are read by the processor.
-    std::uint8_t bytes[256];
+    // Any memory the processor can read; the metas a screen cast may carry.
+    std::uint8_t bytes[1024];
     spa_pod_builder b = SPA_POD_BUILDER_INIT(bytes, sizeof(bytes));
-    const spa_pod* params[1];
+    const spa_pod* params[4];
     params[0] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
         &b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers, SPA_PARAM_BUFFERS_buffers,
         SPA_POD_CHOICE_RANGE_Int(4, 2, 16), SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1),
         SPA_PARAM_BUFFERS_dataType,
-        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr))));
-    pw_stream_update_params(s.stream, params, 1);
-}
-
-bool frameReadable(const pw_buffer* buffer) {
-    const spa_buffer* b = buffer->buffer;
-    if (b->n_datas < 1 || b->datas[0].data == nullptr || b->datas[0].chunk == nullptr) return false;
-    const spa_chunk* chunk = b->datas[0].chunk;
-    // Screen casts send empty buffers when only the pointer moved.
-    return chunk->size > 0 && (chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0 &&
-           chunk->offset < b->datas[0].maxsize;
+        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr) | (1 << SPA_DATA_DmaBuf))));
+    params[1] = metaParam(b, SPA_META_Header, sizeof(spa_meta_header));
+    params[2] = metaParam(b, SPA_META_VideoCrop, sizeof(spa_meta_region));
+    params[3] = static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor),
+        SPA_PARAM_META_size, SPA_POD_CHOICE_RANGE_Int(cursorMetaSize(64), cursorMetaSize(1), cursorMetaSize(256))));
+    pw_stream_update_params(s.stream, params, 4);
 }
 
 void onProcess(void* data) {
     auto& s = *static_cast<Stream*>(data);
+    // The newest buffer that carries a picture is kept; the others go back.
     pw_buffer* latest = nullptr;
     while (pw_buffer* b = pw_stream_dequeue_buffer(s.stream)) {
+        if (!bufferHoldsPicture(b->buffer)) {
+            pw_stream_queue_buffer(s.stream, b);
+            continue;
+        }
         if (latest != nullptr) pw_stream_queue_buffer(s.stream, latest);
         latest = b;
     }
     if (latest == nullptr) return;
-    if (!frameReadable(latest)) {
-        pw_stream_queue_buffer(s.stream, latest);
-        return;
-    }
     pw_buffer* old = nullptr;
     {
         std::lock_guard<std::mutex> guard(s.lock);
@@ -261,15 +272,9 @@ bool PipeWireScreen::cutRegion(int regionX, int regionY, tx::ScreenPicture& pict
     const Stream& s = *stream_;
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.ended || s.newest == nullptr || !s.formatKnown) return false;
-    const spa_data& d = s.newest->buffer->datas[0];
-    PixelFrame frame;
-    frame.data = static_cast<const std::uint8_t*>(d.data) + d.chunk->offset;
-    frame.size = d.maxsize - d.chunk->offset;
-    frame.width = s.width;
-    frame.height = s.height;
-    frame.stride = d.chunk->stride > 0 ? d.chunk->stride : s.width * 4;
-    frame.order = s.order;
-    cutPictureFromFrame(frame, regionX, regionY, picture);
+    const BufferPixels pixels(s.newest->buffer, s.width, s.height, s.order);
+    if (pixels.frame().data == nullptr) return false;
+    cutPictureFromFrame(pixels.frame(), regionX, regionY, picture);
     return true;
 }
 

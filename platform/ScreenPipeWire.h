@@ -1,6 +1,7 @@
 #pragma once
 // The PipeWire video stream of one monitor, as the desktop portal hands it
-// out: shared-memory buffers of 32-bit RGB pixels. The stream runs on a
+// out: buffers of 32-bit RGB pixels in any memory the processor can read
+// (platform/ScreenBuffer.h says how each is read). The stream runs on a
 // thread of its own; the newest frame is held back from the producer until
 // a newer one arrives, so a region can be cut from it at any time.
 #include <cstdint>

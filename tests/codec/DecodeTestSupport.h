@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QString>
+
 #include <fcntl.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -42,9 +45,10 @@ struct TempDir {
 };
 
 // Writes interleaved 16-bit samples; libsndfile converts to `format`.
-inline void writeSound(const std::string& path, const std::vector<short>& samples, int channels, int format) {
+inline void writeSound(const std::string& path, const std::vector<short>& samples, int channels, int format,
+                       int rate = 10000) {
     SF_INFO info{};
-    info.samplerate = 10000;
+    info.samplerate = rate;
     info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
@@ -102,6 +106,19 @@ inline DecodeRun decode(std::vector<std::string> args) {
     run.out = readFile(captures / "1");
     run.err = readFile(captures / "2");
     return run;
+}
+
+// The nbtvcodec program of this build.
+inline std::string codecProgram() {
+    const QString top = qEnvironmentVariableIsEmpty("NBTV_BINARY_DIR")
+                            ? QCoreApplication::applicationDirPath() + QStringLiteral("/..")
+                            : qEnvironmentVariable("NBTV_BINARY_DIR");
+    return fs::absolute((top + QStringLiteral("/codec/nbtvcodec")).toStdString()).string();
+}
+
+// Runs a shell line with $C standing for nbtvcodec, in the folder.
+inline int shell(const TempDir& dir, const std::string& line) {
+    return std::system(("cd '" + dir.path.string() + "' || exit 1; C='" + codecProgram() + "'; " + line).c_str());
 }
 
 }  // namespace decodetest

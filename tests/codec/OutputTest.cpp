@@ -3,7 +3,6 @@
 // other refused, old outputs kept on failure; and its option forms.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 
@@ -15,18 +14,6 @@
 using namespace decodetest;
 
 namespace {
-
-std::string codecProgram() {
-    const QString top = qEnvironmentVariableIsEmpty("NBTV_BINARY_DIR")
-                            ? QCoreApplication::applicationDirPath() + QStringLiteral("/..")
-                            : qEnvironmentVariable("NBTV_BINARY_DIR");
-    return fs::absolute((top + QStringLiteral("/codec/nbtvcodec")).toStdString()).string();
-}
-
-// Runs a shell line with $C standing for nbtvcodec, in the folder.
-int shell(const TempDir& dir, const std::string& line) {
-    return std::system(("cd '" + dir.path.string() + "' || exit 1; C='" + codecProgram() + "'; " + line).c_str());
-}
 
 int encode(std::vector<std::string> args) {
     std::vector<char*> argv;

@@ -1,7 +1,7 @@
 // Fuzz target: `nbtvcodec decode` on any file. The input's first three
 // bytes choose the options, the rest is the sound file (read by name or as
-// a stream on standard input); at most two frames are decoded, so every
-// input stays quick.
+// a stream on standard input, with a header or as raw sound); at most two
+// frames are decoded, so every input stays quick.
 #include <cstddef>
 #include <cstdint>
 
@@ -17,6 +17,8 @@ const char* const SyncLevels[] = {"0", "128", "200", "255"};
 // Decoding rates; "" keeps the default, "-" decodes at the file's rate.
 const char* const Rates[] = {"", "8000", "12000", "2000", "48000", "-", "11000", ""};
 const char* const Channels[] = {nullptr, "1", "2", "3"};
+// Raw sound instead of a sound file.
+const char* const RawFormats[] = {"s16le:10000", "u8:8000", "f32le:48000:2", "s16le:6000:3"};
 
 }  // namespace
 
@@ -43,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else if (!rate.empty()) arguments.insert(arguments.end(), {"--rate", rate});
     if (const char* channel = Channels[(extra >> 3) & 3]) arguments.insert(arguments.end(), {"--channel", channel});
     if (extra & 32) arguments.insert(arguments.end(), {"--dump-signal", "-"});
+    // Raw sound, every frame's picture into a folder cleared first.
+    if (extra & 128)
+        arguments.insert(arguments.end(), {"--raw", RawFormats[(flags >> 4) & 3], "--png-dir", folder + "/frames",
+                                           "--overwrite"});
     if (fromStream) fuzz::runCommandOnStandardInput(runDecode, arguments, input);
     else fuzz::runCommand(runDecode, arguments);
     return 0;

@@ -3,12 +3,17 @@
 // video source on a private PipeWire daemon (scripts/e2e-portal starts bus
 // and daemon and sets NBTV_SCREEN_CAPTURE=portal). Checks the words of
 // regions in several pixel formats and strides, the bars, refusal, a
-// missing portal, a stream that ends and comes back, and the restore token.
+// missing portal, a stream that ends and comes back, the restore token, the
+// ways compositors hand frames over (memory files, DMA buffers, crop,
+// header and cursor metas, chunks that leave their size to the buffer), and
+// GStreamer's pipewiresink as a second producer.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <chrono>
 #include <cstring>
@@ -95,10 +100,11 @@ protected:
                        QStringList{"--node-file", nodeFile(), "--log", portalLog()} + extra);
         QThread::msleep(300);  // its name taken on the bus
     }
-    void startSource(const QString& format, int stride) {
+    void startSource(const QString& format, int stride, const QStringList& extra = {}) {
         QFile::remove(nodeFile());
-        source = start(fixture("screen_source"), {"--format", format, "--stride",
-                                                  QString::number(stride), "--node-file", nodeFile()});
+        source = start(fixture("screen_source"), QStringList{"--format", format, "--stride", QString::number(stride),
+                                                             "--node-file", nodeFile()} +
+                                                     extra);
         for (int i = 0; i < 100 && !QFile::exists(nodeFile()); ++i) QThread::msleep(50);
         ASSERT_TRUE(QFile::exists(nodeFile())) << "the test source made no node";
     }
@@ -136,6 +142,20 @@ bool playUntilFrame(const FrameBuffer& expected, int seconds) {
 
 bool playUntilPicture(int x, int y, int seconds = 10) {
     return playUntilFrame(frameOf(expectedPicture(x, y)), seconds);
+}
+
+// Whether the next `frames` frames, built 50 ms apart (several of the
+// source's frames), all show the region at (x, y).
+bool steadyPicture(int x, int y, int frames = 10) {
+    const FrameBuffer expected = frameOf(expectedPicture(x, y));
+    for (int i = 0; i < frames; ++i) {
+        QThread::msleep(50);
+        if (!wavescript::completeNextOutput()) return false;
+        dialog::processPendingEvents();
+        const std::vector<const WAVEHDR*> queued = wavescript::queuedOutput();
+        if (queued.empty() || std::memcmp(queued.back()->lpData, &expected, sizeof(FrameBuffer)) != 0) return false;
+    }
+    return true;
 }
 
 // Black frames with the note: sound goes on, the picture says why it is black.
@@ -262,4 +282,95 @@ TEST_F(PortalCapture, TheRestoreTokenIsKeptAndOfferedNextStart) {
     EXPECT_TRUE(portalLogged("Close"));
     ASSERT_TRUE(token.open(QIODevice::ReadOnly));
     EXPECT_EQ(token.readAll(), "second-choice");
+}
+
+TEST_F(PortalCapture, EveryWayOfHandingOverFramesGivesTheMonitorsWords) {
+    startPortal();
+    const QStringList ways[] = {
+        {"--buffers", "memfd"},
+        {"--buffers", "dmabuf"},
+        {"--buffers", "dmabuf", "--whole-chunks", "--corrupt"},
+        {"--crop", "--corrupt", "--cursor"},
+        {"--buffers", "memfd", "--crop", "--cursor", "--whole-chunks"},
+    };
+    for (const QStringList& way : ways) {
+        SCOPED_TRACE(way.join(' ').toStdString());
+        const int width = way.contains("--crop") ? 640 + 32 : 640;
+        startSource("BGRx", width * 4, way);
+        withTransmitter([](HWND) {
+            ASSERT_TRUE(playUntilPicture(200, 200));
+            // No corrupted or pointer-only buffer ever shows.
+            EXPECT_TRUE(steadyPicture(200, 200));
+            // Off the monitor is black, not what surrounds it in the buffer.
+            for (const auto& [x, y] : {std::pair{-30, -20}, {600, 400}}) {
+                transmitter.settings.regionX = x;
+                transmitter.settings.regionY = y;
+                EXPECT_TRUE(playUntilPicture(x, y, 3)) << x << "," << y;
+            }
+        });
+        stopSource();
+    }
+}
+
+namespace {
+
+// The id of the PipeWire node of that name, or 0.
+QString nodeCalled(const QString& name) {
+    QProcess list;
+    list.start("pw-cli", {"ls", "Node"});
+    list.waitForFinished(5000);
+    QString id;
+    for (const QString& line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
+        const QRegularExpressionMatch node = QRegularExpression(R"(^\s*id (\d+),)").match(line);
+        if (node.hasMatch()) id = node.captured(1);
+        if (line.contains("node.name = \"" + name + "\"")) return id;
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST_F(PortalCapture, AGStreamerSourceGivesTheMonitorsWords) {
+    QProcess probe;
+    probe.start("gst-inspect-1.0", {"pipewiresink"});
+    if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
+        GTEST_SKIP() << "GStreamer's pipewiresink is not installed (gstreamer1.0-pipewire)";
+    // The test monitor as a picture file, played by GStreamer as a screen
+    // cast of five frames a second.
+    QImage monitor(testscreen::Width, testscreen::Height, QImage::Format_RGB32);
+    for (int y = 0; y < testscreen::Height; ++y)
+        for (int x = 0; x < testscreen::Width; ++x) {
+            const testscreen::Colour c = testscreen::colourAt(x, y);
+            monitor.setPixel(x, y, qRgb(c.red, c.green, c.blue));
+        }
+    const QString picture = work() + "/monitor.png";
+    ASSERT_TRUE(monitor.save(picture));
+    // GStreamer 1.22's pipewiresink in provide mode hands the element before
+    // it buffers without memory until a consumer links (videoconvert says
+    // "invalid video buffer received", and no frame ever carries pixels):
+    // the identity element keeps the sink's buffers to the sink, which then
+    // copies each frame into a buffer of the link's.
+    source = start("gst-launch-1.0",
+                   {"-q", "filesrc", "location=" + picture, "!", "pngdec", "!", "imagefreeze", "!",
+                    "video/x-raw,framerate=5/1", "!", "videoconvert", "!", "video/x-raw,format=BGRx", "!", "identity",
+                    "drop-allocation=true", "!", "pipewiresink", "mode=provide",
+                    "stream-properties=p,media.class=Video/Source,node.name=nbtv-gst-screen"});
+    QString node;
+    for (int i = 0; i < 100 && (node = nodeCalled("nbtv-gst-screen")).isEmpty(); ++i) QThread::msleep(100);
+    ASSERT_FALSE(node.isEmpty()) << "GStreamer made no node";
+    QFile file(nodeFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(node.toUtf8() + "\n");
+    file.close();
+    startPortal();
+    withTransmitter([](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        EXPECT_EQ(dialog::pictureNote(w, 15, 15), "");
+        EXPECT_TRUE(steadyPicture(200, 200));
+        for (const auto& [x, y] : {std::pair{0, 0}, {600, 400}, {-30, -20}}) {
+            transmitter.settings.regionX = x;
+            transmitter.settings.regionY = y;
+            EXPECT_TRUE(playUntilPicture(x, y, 3)) << x << "," << y;
+        }
+    });
 }

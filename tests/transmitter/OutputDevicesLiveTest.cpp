@@ -80,3 +80,25 @@ TEST(OutputDevicesLive, TheContextMenuListsSinksAndMovesTheOutput) {
     platform::watchSoundDevices(false, nullptr);
     unsetenv("NBTV_SOUND");
 }
+
+TEST(OutputDevicesLive, TwoSinksOfOneNameCanBeToldApart) {
+    wavetest::PrivatePulseServer server;
+    if (!server.start()) GTEST_SKIP() << "no private PulseAudio server could be started";
+    for (const char* sink : {"twin1", "twin2"})
+        ASSERT_FALSE(commandOutput(std::string("pactl load-module module-null-sink rate=10000 sink_name=") + sink +
+                                   " sink_properties=device.description=Twin")
+                         .empty());
+    setenv("NBTV_SOUND", "pulse", 1);
+    transmitter = TransmitterState{};
+    transmitter.window = buildTransmitterWindow();
+    win::HWND w = transmitter.window;
+    runShown(w, transmitterEvent, [w]() {
+        ASSERT_TRUE(eventually([w] { return itemCalled(w, "Twin (2)") != 0; }));
+        ASSERT_NE(itemCalled(w, "Twin"), 0);
+        dialog::triggerMenuItem(w, itemCalled(w, "Twin (2)"));
+        EXPECT_TRUE(eventually([w] { return dialog::menuItemChecked(w, itemCalled(w, "Twin (2)")); }));
+        EXPECT_EQ(outputSink(), "twin2");
+    });
+    platform::watchSoundDevices(false, nullptr);
+    unsetenv("NBTV_SOUND");
+}

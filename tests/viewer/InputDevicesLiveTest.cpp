@@ -80,3 +80,23 @@ TEST(InputDevicesLive, TheInputMenuListsSourcesAndMovesTheCapture) {
     platform::watchSoundDevices(true, nullptr);
     unsetenv("NBTV_SOUND");
 }
+
+TEST(InputDevicesLive, TwoSourcesOfOneNameCanBeToldApart) {
+    wavetest::PrivatePulseServer server;
+    if (!server.start()) GTEST_SKIP() << "no private PulseAudio server could be started";
+    for (const char* sink : {"twin1", "twin2"})
+        ASSERT_FALSE(commandOutput(std::string("pactl load-module module-null-sink rate=10000 sink_name=") + sink +
+                                   " sink_properties=device.description=Twin")
+                         .empty());
+    setenv("NBTV_SOUND", "pulse", 1);
+    withViewer([](win::HWND w) {
+        ASSERT_TRUE(eventually([w] { return itemCalled(w, "Monitor of Twin (2)") != 0; }));
+        ASSERT_NE(itemCalled(w, "Monitor of Twin"), 0);
+        dialog::triggerMenuItem(w, itemCalled(w, "Monitor of Twin (2)"));
+        EXPECT_TRUE(eventually([w] { return dialog::menuItemChecked(w, itemCalled(w, "Monitor of Twin (2)")); }));
+        EXPECT_EQ(captureSource(), sourceIndex("twin2.monitor"));
+        EXPECT_FALSE(dialog::menuItemChecked(w, itemCalled(w, "Monitor of Twin")));
+    });
+    platform::watchSoundDevices(true, nullptr);
+    unsetenv("NBTV_SOUND");
+}
