@@ -82,7 +82,7 @@ TEST(ReceiverDemodulator, ReferenceToneGivesZeroFMAndSteadyAM) {
 
 TEST(ReceiverDemodulator, TonesBelowAndAboveTheReference) {
     for (double frequency : {2000.0, 3000.0}) {
-        const std::vector<float> v = demodulated(toneBuffer(frequency, 10000.0, 100.0, 3841), startSettings());
+        const std::vector<float> v = demodulated(toneBuffer(frequency, nbtv::SignalRate, 100.0, nbtv::FrameSamples), startSettings());
         const double sign = frequency > 2500.0 ? 1.0 : -1.0;
         double sum = 0.0;
         for (int i = 100; i <= 3699; ++i) {
@@ -97,7 +97,7 @@ TEST(ReceiverDemodulator, FMMeanIsTheSineOfThePhaseStepAtAnySampleRate) {
     for (double rate : {8000.0, 10000.0, 11025.0, 44100.0})
         for (double frequency = 1000.0; frequency <= 4000.0; frequency += 250.0) {
             if (std::abs(frequency - rate / 4) > 0.125 * rate) continue;  // outside the filter
-            const std::vector<float> v = demodulated(toneBuffer(frequency, rate, 110.0, 3841), startSettings());
+            const std::vector<float> v = demodulated(toneBuffer(frequency, rate, 110.0, nbtv::FrameSamples), startSettings());
             double sum = 0.0;
             for (int i = 100; i < 3700; ++i) sum += v[i];
             EXPECT_NEAR(sum / 3600.0, std::sin(2 * std::numbers::pi * (frequency - rate / 4) / rate), 0.002)

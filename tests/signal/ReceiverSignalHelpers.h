@@ -9,6 +9,7 @@
 #include <numbers>
 #include <vector>
 
+#include "core/SignalFormat.h"
 #include "viewer/Demodulator.h"
 #include "viewer/DemodulatorFilters.h"
 
@@ -16,8 +17,8 @@ using namespace rx;
 
 inline ReceiverSettings startSettings() {
     ReceiverSettings s;
-    s.sampleRate = 10000;
-    s.frameSamples = 3841;
+    s.sampleRate = nbtv::SignalRate;
+    s.frameSamples = nbtv::FrameSamples;
     s.lineSamples = 120;
     s.brightness = 277;
     s.contrast = 450;

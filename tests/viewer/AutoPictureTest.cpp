@@ -76,7 +76,7 @@ TEST_F(AutoPicture, OffAtStartLevelsFromTheDetectorAndHandTimingTakesOver) {
 // amplitude the sender's tone has in an 8-bit capture.
 double meanAfterTone(HWND w, double hz) {
     for (int frame = 0; frame < 2; ++frame) {
-        EXPECT_TRUE(wavescript::fillNextInput(tone(hz, 10000, 3841, 16)));
+        EXPECT_TRUE(wavescript::fillNextInput(tone(hz, nbtv::SignalRate, nbtv::FrameSamples, 16)));
         dialog::processPendingEvents();
     }
     const std::vector<std::uint8_t> grey = windowGrey(w);
@@ -90,14 +90,14 @@ TEST_F(AutoPicture, CalibratedLevelsFollowInvertAndGiveATrueNegativeInFmAndAm) {
         dialog::processPendingEvents();
         dialog::sendMenuCommand(w, MenuCalibratedLevels);
         EXPECT_TRUE(dialog::menuItemChecked(w, MenuCalibratedLevels));
-        EXPECT_LT(meanAfterTone(w, 1727.7), 12);
-        EXPECT_GT(meanAfterTone(w, 2348.4), 243);
+        EXPECT_LT(meanAfterTone(w, nbtv::BlackToneHz), 12);
+        EXPECT_GT(meanAfterTone(w, nbtv::WhiteToneHz), 243);
         for (const int demodulator : {FmDemodulator, AmDemodulator}) {
             dialog::clickControl(w, demodulator);
-            const double black = meanAfterTone(w, 1727.7), white = meanAfterTone(w, 2348.4);
+            const double black = meanAfterTone(w, nbtv::BlackToneHz), white = meanAfterTone(w, nbtv::WhiteToneHz);
             dialog::clickControl(w, InvertPicture);
-            EXPECT_NEAR(meanAfterTone(w, 1727.7), 255 - black, 8) << demodulator;
-            EXPECT_NEAR(meanAfterTone(w, 2348.4), 255 - white, 8) << demodulator;
+            EXPECT_NEAR(meanAfterTone(w, nbtv::BlackToneHz), 255 - black, 8) << demodulator;
+            EXPECT_NEAR(meanAfterTone(w, nbtv::WhiteToneHz), 255 - white, 8) << demodulator;
         }
         // Brightness set by hand takes over: the mark goes, the bar stays.
         dialog::sendScroll(w, BrightnessBar, SB_LINEDOWN);
@@ -124,8 +124,8 @@ TEST_F(AutoPicture, SearchingShowsThePlainPictureAndSaysSoUntilFramedAndUntickin
         dialog::sendMenuCommand(w, MenuAutoFraming);
         std::size_t at = 0;
         auto play = [&](int frames) {
-            for (int i = 0; i < frames && at + 3841 <= sound.size(); ++i, at += 3841) {
-                ASSERT_TRUE(wavescript::streamInput(sound.data() + at, 3841));
+            for (int i = 0; i < frames && at + nbtv::FrameSamples <= sound.size(); ++i, at += nbtv::FrameSamples) {
+                ASSERT_TRUE(wavescript::streamInput(sound.data() + at, nbtv::FrameSamples));
                 dialog::processPendingEvents();
             }
         };
@@ -165,9 +165,9 @@ TEST_F(AutoPicture, LivePictureIsWhatDecodeAutoMakesOfTheSameSamples) {
             dialog::sendMenuCommand(w, MenuCalibratedLevels);
             dialog::sendMenuCommand(w, MenuAutoFraming);
             if (averaged) dialog::sendMenuCommand(w, MenuNoiseReduction);
-            for (std::size_t at = 0; at + 3841 <= sound.size(); at += 3841)
+            for (std::size_t at = 0; at + nbtv::FrameSamples <= sound.size(); at += nbtv::FrameSamples)
                 ASSERT_GE(shadow.deliver(std::vector<std::uint8_t>(sound.begin() + static_cast<long>(at),
-                                                                   sound.begin() + static_cast<long>(at) + 3841)),
+                                                                   sound.begin() + static_cast<long>(at) + nbtv::FrameSamples)),
                           0);
             // Readout 102 shows the measured frame rate: 300 ppm below 2.6035.
             EXPECT_NEAR(std::stod(readout(w, FrameRateReadout)), 10000.0 / (3841 * 1.0003), 0.0002);

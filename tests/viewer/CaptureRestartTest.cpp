@@ -31,7 +31,7 @@ TEST_F(ViewerCaptureRestart, StaleBuffersAreShownAndRequeuedThenTheNewDeviceStar
         const WAVEHDR* h1 = shadow.headers[0];
         const WAVEHDR* h2 = shadow.headers[1];
         // One frame in: buffer 2 is next, and queued first.
-        ASSERT_EQ(shadow.deliver(tone(3000, 10000, 3841)), 0);
+        ASSERT_EQ(shadow.deliver(tone(3000, nbtv::SignalRate, nbtv::FrameSamples)), 0);
         ASSERT_EQ(viewer.settings.bufferTurn, -1);
         dialog::sendScroll(w, FrameRateBar, SB_THUMBTRACK, 5000);
         const std::size_t mark = wavescript::calls().size();
@@ -108,7 +108,7 @@ TEST_F(ViewerCaptureRestart, WithoutAnInputDeviceTheWindowWorksAndShowsNoPicture
         ASSERT_EQ(callNames(c), (Names{"waveInOpen", "waveInPrepareHeader", "waveInPrepareHeader"}));
         EXPECT_EQ(c[0].result, MMSYSERR_NODRIVER);
         EXPECT_FALSE(wavescript::inputRecording());
-        EXPECT_FALSE(wavescript::fillNextInput(tone(2000, 10000, 3841)));
+        EXPECT_FALSE(wavescript::fillNextInput(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)));
         EXPECT_EQ(readout(w, FrameRateReadout), "2.60348867482426");
         EXPECT_EQ(readout(w, PictureLevelReadout), "10000");
 
@@ -135,7 +135,7 @@ TEST_F(ViewerCaptureRestart, RefusedRateStopsCaptureAndALaterRateResumesItInStep
         dialog::processPendingEvents();
         CaptureShadow shadow;
         shadow.learnHeaders();
-        ASSERT_EQ(shadow.deliver(tone(3000, 10000, 3841)), 0);
+        ASSERT_EQ(shadow.deliver(tone(3000, nbtv::SignalRate, nbtv::FrameSamples)), 0);
 
         commandThen(w, MenuRate312, [&]() {
             // 12000 is refused: the stale buffers are still shown, but
@@ -154,10 +154,10 @@ TEST_F(ViewerCaptureRestart, RefusedRateStopsCaptureAndALaterRateResumesItInStep
                 EXPECT_EQ(wavescript::queuedInput(), (Queue{shadow.headers[0], shadow.headers[1]}));
                 // Each frame comes from the buffer just filled, and the turn
                 // follows the buffers again.
-                ASSERT_EQ(shadow.deliver(tone(2200, 10000, 3841)), 0);
+                ASSERT_EQ(shadow.deliver(tone(2200, nbtv::SignalRate, nbtv::FrameSamples)), 0);
                 EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
                 EXPECT_EQ(viewer.settings.bufferTurn, -1);
-                ASSERT_EQ(shadow.deliver(tone(2700, 10000, 3841)), 1);
+                ASSERT_EQ(shadow.deliver(tone(2700, nbtv::SignalRate, nbtv::FrameSamples)), 1);
                 EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(1));
                 EXPECT_EQ(viewer.settings.bufferTurn, 1);
             });

@@ -65,7 +65,7 @@ TEST_F(ViewerCapture, BuffersTakeTurnsAndEachFrameIsDrawnFromItsOwnBuffer) {
 
         // A steady 3000 Hz tone lies well above the subcarrier: the FM
         // detector reads about +0.31.
-        ASSERT_EQ(shadow.deliver(tone(3000, 10000, 3841)), 0);
+        ASSERT_EQ(shadow.deliver(tone(3000, nbtv::SignalRate, nbtv::FrameSamples)), 0);
         shadow.scan(0);
         EXPECT_EQ(viewer.settings.bufferTurn, -1);
         const std::string level = readout(w, PictureLevelReadout);
@@ -77,7 +77,7 @@ TEST_F(ViewerCapture, BuffersTakeTurnsAndEachFrameIsDrawnFromItsOwnBuffer) {
         // Every frame differs, so a frame read from the wrong buffer shows.
         for (int frame = 1; frame <= 4; ++frame) {
             const int expected = frame % 2;
-            ASSERT_EQ(shadow.deliver(wanderingTone(3841, frame)), expected) << frame;
+            ASSERT_EQ(shadow.deliver(wanderingTone(nbtv::FrameSamples, frame)), expected) << frame;
             shadow.scan(expected);
             EXPECT_EQ(viewer.settings.bufferTurn, expected == 0 ? -1 : 1) << frame;
             EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(expected)) << frame;
@@ -110,7 +110,7 @@ TEST_F(ViewerCapture, NewFrameLengthReachesTheNextQueuedBufferAndNeverPassesTheB
 
         // Buffer 1 was queued with 3841 and comes back with that; it goes
         // back with 16800. Buffer 2, already queued, keeps 3841.
-        ASSERT_EQ(shadow.deliver(tone(2000, 10000, 3841)), 0);
+        ASSERT_EQ(shadow.deliver(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)), 0);
         EXPECT_EQ(viewer.settings.frameSamples, 16800);
         EXPECT_EQ(readout(w, PictureLevelReadout), shadow.level(0));
         std::vector<const WAVEHDR*> queued = wavescript::queuedInput();
@@ -119,7 +119,7 @@ TEST_F(ViewerCapture, NewFrameLengthReachesTheNextQueuedBufferAndNeverPassesTheB
         EXPECT_EQ(queued[1]->dwBufferLength, 16800u);
 
         dialog::sendScroll(w, FrameRateBar, SB_LINEDOWN);  // past the end again
-        ASSERT_EQ(shadow.deliver(tone(2000, 10000, 3841)), 1);
+        ASSERT_EQ(shadow.deliver(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)), 1);
         // A whole long frame fills buffer 1 and is processed at that length.
         ASSERT_EQ(shadow.deliver(wanderingTone(16800, 3)), 0);
         shadow.scan(0);
@@ -169,7 +169,7 @@ TEST_F(ViewerCapture, ClosingWhileCapturingStopsTheDeviceBeforeTheBuffersGo) {
     withViewer([&](HWND w) {
         dialog::processPendingEvents();
         shadow.learnHeaders();
-        ASSERT_EQ(shadow.deliver(tone(2000, 10000, 3841)), 0);
+        ASSERT_EQ(shadow.deliver(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)), 0);
         // Buffer 2 is part filled when the window closes.
         ASSERT_TRUE(wavescript::streamInput(partial.data(), partial.size()));
         {

@@ -42,7 +42,7 @@ inline std::vector<std::uint8_t> wanderingTone(int count, int seed) {
     double phase = 0;
     for (int n = 0; n < count; ++n) {
         const double hz = 2040 + 330 * std::sin(2 * M_PI * (n + 97 * seed) / 777.0);
-        phase += 2 * M_PI * hz / 10000;
+        phase += 2 * M_PI * hz / nbtv::SignalRate;
         bytes[static_cast<std::size_t>(n)] =
             static_cast<std::uint8_t>(128 + std::lround(100 * std::sin(phase)));
     }

@@ -79,7 +79,7 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
 }
 
 void deliverFrame(int seed) {
-    ASSERT_TRUE(wavescript::fillNextInput(wanderingTone(3841, seed)));
+    ASSERT_TRUE(wavescript::fillNextInput(wanderingTone(nbtv::FrameSamples, seed)));
     dialog::processPendingEvents();
 }
 
@@ -165,7 +165,7 @@ TEST_F(ViewerAids, RecordingHoldsTheCapturedBytesAndDecodesToTheSamePictures) {
         dialog::sendMenuCommand(w, MenuRecordSound);
         EXPECT_TRUE(dialog::menuItemChecked(w, MenuRecordSound));
         for (int frame = 1; frame <= 5; ++frame) {
-            const std::vector<std::uint8_t> bytes = wanderingTone(3841, frame);
+            const std::vector<std::uint8_t> bytes = wanderingTone(nbtv::FrameSamples, frame);
             captured.insert(captured.end(), bytes.begin(), bytes.end());
             ASSERT_TRUE(wavescript::fillNextInput(bytes));
             dialog::processPendingEvents();
@@ -215,7 +215,7 @@ TEST_F(ViewerAids, TuningDisplayMarkersFollowTheRateAndClosingUnticks) {
         dialog::sendMenuCommand(w, MenuTuningDisplay);
         EXPECT_TRUE(dialog::tuningDisplayOpen());
         EXPECT_TRUE(dialog::menuItemChecked(w, MenuTuningDisplay));
-        ASSERT_TRUE(wavescript::fillNextInput(tone(2000, 10000, 3841)));
+        ASSERT_TRUE(wavescript::fillNextInput(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)));
         dialog::processPendingEvents();
         double markers[3];
         double top = 0;

@@ -93,7 +93,7 @@ TEST_F(ViewerMends, NoSoundInputShowsWhileCaptureIsNotRunning) {
     withViewer([](HWND w) {
         dialog::processPendingEvents();
         EXPECT_EQ(pictureText(w), "");
-        ASSERT_TRUE(wavescript::fillNextInput(tone(2000, 10000, 3841)));
+        ASSERT_TRUE(wavescript::fillNextInput(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)));
         dialog::processPendingEvents();
         EXPECT_EQ(pictureText(w), "");
         commandThen(w, MenuRate312, [w]() {  // 12000 is refused
@@ -102,7 +102,7 @@ TEST_F(ViewerMends, NoSoundInputShowsWhileCaptureIsNotRunning) {
             commandThen(w, MenuRate260, [w]() {  // 10000 is taken again
                 dialog::processPendingEvents();
                 EXPECT_EQ(pictureText(w), "No sound input");  // until a frame arrives
-                ASSERT_TRUE(wavescript::fillNextInput(tone(2000, 10000, 3841)));
+                ASSERT_TRUE(wavescript::fillNextInput(tone(2000, nbtv::SignalRate, nbtv::FrameSamples)));
                 dialog::processPendingEvents();
                 EXPECT_EQ(pictureText(w), "");
             });
