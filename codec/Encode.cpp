@@ -34,11 +34,14 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
                    "little-endian 16-bit pixel words, bottom row first")
         ->type_name("");
     codec::addPath(app, "-o,--output", options.output,
-                   "16-bit stereo WAV at 10000 samples per second, signal on the\n"
-                   "left; - writes it to standard output", "OUTPUT.wav")
+                   "16-bit stereo WAV at " + std::to_string(nbtv::SignalRate) +
+                       " samples per second, signal on the\n"
+                       "left; - writes it to standard output",
+                   "OUTPUT.wav")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     codec::addInteger(app, "--frames", 1, MaxFrames, options.frames,
-                      "number of frames of 3841 samples (default 1, at most 100000)")
+                      "number of frames of " + std::to_string(nbtv::FrameSamples) +
+                          " samples (default 1, at most " + std::to_string(MaxFrames) + ")")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     app.add_flag("--line-sync", options.lineSync, "start every line with a sync pulse")->disable_flag_override();
     app.add_flag("--raw-words", options.rawWords, "INPUT holds raw pixel words")->disable_flag_override();
