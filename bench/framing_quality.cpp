@@ -8,7 +8,8 @@
 // recording goes through the framed-picture path (FramedPictures, as
 // nbtvcodec decode --auto and the viewer use it) and, for the reference,
 // through the same cut, demodulation and scan at the frame starts the
-// channel put there: the receiver framed by hand, as well as hand can.
+// channel put there, moved by the fraction of a sample (up to two) that
+// gives the best picture: the receiver framed by hand, as well as hand can.
 // With line sync on the receiver's Sync is tried off and on, from the same
 // recording. A run is
 //   framed          every frame shown from 5 s on was placed by the
@@ -49,6 +50,9 @@ constexpr double ScoredFromSeconds = 5;   // frames shown from then on count
 constexpr double FramedError = 1.5;       // sender samples
 constexpr double WrongError = 3;
 constexpr double ScoreMargin = 0.03;
+// The reference's frame start is set by hand: the best of these shifts
+// from the true start, in sender samples.
+constexpr double HandReach = 2, HandStep = 0.5;
 constexpr double Snrs[] = {0, 20, 15};
 constexpr double Ppms[] = {-300, 0, 300};
 constexpr int Rates[] = {8000, 9000, 10000, 12000};
@@ -105,6 +109,7 @@ struct Run {
     Outcome outcome = NotFramed;
     double automatic = 0, reference = 0;  // mean scores over the scored frames
     double lockSeconds = -1;              // the first frame shown framed and right
+    double handShift = 0;                 // where the reference was set, sender samples from the start
 };
 
 // One recording through the framed path, scored with one receiver setting.
@@ -120,7 +125,8 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     const double period = rec.period(), senderSample = rec.samplesPerSent;
     const double scoredFrom = ScoredFromSeconds * rate;
     const std::size_t chunk = static_cast<std::size_t>(std::lround(period));
-    double autoSum = 0, referenceSum = 0;
+    double autoSum = 0, referenceSum = 0, handShift = 0;
+    bool handSet = false;
     int scored = 0;
     bool allRight = true, wrong = false;
     for (std::size_t at = 0; at < rec.samples.size(); at += chunk) {
@@ -133,17 +139,36 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             if (framed.lastFramed() && std::abs(error) <= FramedError && run.lockSeconds < 0)
                 run.lockSeconds = start / rate;
             if (start < scoredFrom || frame < 0) continue;
-            // The reference: the same frame cut where it truly starts.
-            rx::frameVideo(rec.samples.data(), static_cast<std::int64_t>(rec.samples.size()), rec.frameStart(base, frame),
-                           period, s, work, video);
-            rx::scanFrame(video.data(), rx::frameVideoSettings(s), reference);
+            // The reference: the same frame cut where it starts, moved by
+            // as much as gives the best picture of the first frame scored
+            // (a channel draws the picture a little aside; a hand would set
+            // the frame there once).
             const auto& sent = picture.frame(frame);
+            auto referencePicture = [&](double shift) {
+                rx::frameVideo(rec.samples.data(), static_cast<std::int64_t>(rec.samples.size()),
+                               rec.frameStart(base, frame) + shift * senderSample, period, s, work, video);
+                rx::scanFrame(video.data(), rx::frameVideoSettings(s), reference);
+                return correlation(reference, sent);
+            };
+            if (!handSet) {
+                double best = -2;
+                for (double shift = -HandReach; shift <= HandReach + 1e-9; shift += HandStep) {
+                    const double score = referencePicture(shift);
+                    if (score > best) {
+                        best = score;
+                        handShift = shift;
+                    }
+                }
+                handSet = true;
+            }
+            referencePicture(handShift);
             autoSum += correlation(*framed.shown(), sent);
             referenceSum += correlation(reference, sent);
             ++scored;
             if (!framed.lastFramed() || std::abs(error) > FramedError) allRight = false;
         }
     }
+    run.handShift = handShift;
     run.automatic = scored > 0 ? autoSum / scored : 0;
     run.reference = scored > 0 ? referenceSum / scored : 0;
     if (wrong)
@@ -265,10 +290,10 @@ int main(int argc, char** argv) {
                             r.ppm = ppm;
                             r.rate = rate;
                             if (verbose)
-                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f\n",
+                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f\n",
                                              name.c_str(), sync, receiverSync, snr, ppm, rate,
                                              r.outcome == Framed ? "framed" : r.outcome == Wrong ? "WRONG" : "not",
-                                             r.automatic, r.reference, r.lockSeconds);
+                                             r.automatic, r.reference, r.lockSeconds, r.handShift);
                             runs.push_back(r);
                         }
                     }

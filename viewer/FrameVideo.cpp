@@ -41,12 +41,15 @@ ReceiverSettings frameVideoSettings(const ReceiverSettings& settings) {
 
 namespace {
 
-// Demodulator position of sender sample m: the tone of the sender's sample
-// m is the turn into it, centred half a sender sample before it;
-// demodulator position i is the turn into sample i + delay, centred half a
-// receiver sample before that.
+// The demodulator position that VideoSignal position m shows. Position m
+// shows the sender's sample m + 1, so that row r of every line, which the
+// line timing reads from position r on, is the sender's row r (as the
+// picture was sent, unshifted). The tone of the sender's sample is the
+// turn into it, centred half a sender sample before it; demodulator
+// position i is the turn into sample i + delay, centred half a receiver
+// sample before that.
 double demodulatorPlace(double start, double period, int delay, int m) {
-    return start - delay + 0.5 + (m - 0.5) * period / SentFrame;
+    return start - delay + 0.5 + (m + 0.5) * period / SentFrame;
 }
 
 // The demodulator positions a frame's video reads.

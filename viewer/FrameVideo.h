@@ -4,8 +4,9 @@
 // demodulates a capture buffer; the result is then read at the places
 // where the sender's samples stand (its silent sample at `start`, one every
 // period / 3841 samples), so that VideoSignal position p holds the sender's
-// sample p whatever the receiver's rate and clock. The line timing then
-// cuts it as it cuts the sender's own frame: 3841 samples, lines of 120.
+// sample p + 1 whatever the receiver's rate and clock: the line timing then
+// cuts it as a frame of 3841 samples in lines of 120, and row r of line k
+// shows the sender's line k row r, the picture upright and unshifted.
 #include <cstdint>
 #include <vector>
 

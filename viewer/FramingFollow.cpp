@@ -36,10 +36,11 @@ constexpr double BurstLines = 0.75;
 
 }  // namespace
 
-void FramingFollow::lock(double start, double period, bool sync) {
+void FramingFollow::lock(double start, double period, bool sync, const ToneArc& arc) {
     start_ = start;
     period_ = period;
     sync_ = sync;
+    arc_ = arc;
     // The search measured every sample of the frames before.
     followed_ = p_.foldFrames - 1;
 }
@@ -100,7 +101,7 @@ double FramingFollow::breakError(const FramingSearch& runs, double expected, dou
         const float weak = static_cast<float>(p_.weakShare * total / bins);
         for (int b = 0; b < bins; ++b)
             profile[static_cast<std::size_t>(b)] =
-                breakMeasure(folded[static_cast<std::size_t>(b)], sizes[static_cast<std::size_t>(b)], weak, p_);
+                breakMeasure(folded[static_cast<std::size_t>(b)], sizes[static_cast<std::size_t>(b)], weak, arc_);
         const Peak peak = strongestPeak(profile.data(), bins, bins, false);
         if (peak.height > best.height) {
             best = peak;
@@ -116,29 +117,31 @@ double FramingFollow::breakError(const FramingSearch& runs, double expected, dou
 
 bool FramingFollow::burstError(const FramingSearch& runs, double expected, double& error) const {
     // The newest frame's bursts about where the grid puts each line's: the
-    // median of where their back edges stand against that.
+    // median of where their back edges stand against that. (The frame's
+    // first burst, whose front the restart moves, is one of 32.)
     const double line = p_.linePeriod * period_ / p_.nominalPeriod;
     const int reach = p_.burstReach + p_.run + p_.burstSamples;
     const int width = 2 * reach + 1;
+    const double edgePlace = burstPlace(p_);
     double meanSize = 0;
     for (int k = 0; k < p_.lines; ++k)
-        for (int o = -reach; o <= reach; ++o)
-            meanSize += runs.sizeAt(std::llround(expected + burstPlace(p_) + k * line) + o);
+        for (int o = -reach; o <= reach; ++o) meanSize += runs.sizeAt(std::llround(expected + edgePlace + k * line) + o);
     meanSize /= p_.lines * width;
     std::vector<double> offsets;
     std::vector<float> w(static_cast<std::size_t>(width));
     for (int k = 0; k < p_.lines; ++k) {
-        const double edge = expected + burstPlace(p_) + k * line;
-        const std::int64_t middle = std::llround(edge);
+        const double middle = expected + edgePlace + k * line;
+        const std::int64_t centre = std::llround(middle);
         double furthest = 0;
         for (int o = -reach; o <= reach; ++o) {
-            const std::int64_t n = middle + o;
+            const std::int64_t n = centre + o;
             w[static_cast<std::size_t>(o + reach)] =
                 static_cast<float>(burstWeight(runs.runAt(n), runs.sizeAt(n), meanSize, p_));
             furthest = std::max(furthest, beyondWhiteTurn(runs.runAt(n), p_));
         }
-        if (furthest > BeyondWhite)
-            offsets.push_back(static_cast<double>(middle - reach) + trailingEdge(w.data(), width) - edge);
+        if (furthest > BeyondWhite) {
+            offsets.push_back(static_cast<double>(centre - reach) + burstEdge(w.data(), width, true) - middle);
+        }
     }
     if (offsets.size() < BurstLines * p_.lines) return false;
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());

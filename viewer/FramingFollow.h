@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "viewer/FramingMeasures.h"
 #include "viewer/FramingParameters.h"
 #include "viewer/FramingSearch.h"
 
@@ -19,8 +20,9 @@ namespace rx {
 class FramingFollow {
 public:
     void reset(const FramingParameters& p) { p_ = p; }
-    // The frame found starts at `start`; frames are `period` long.
-    void lock(double start, double period, bool sync);
+    // The frame found starts at `start`; frames are `period` long; the
+    // picture's runs turn within `arc`.
+    void lock(double start, double period, bool sync, const ToneArc& arc);
 
     double expectedStart() const { return start_ + period_; }
     double period() const { return period_; }
@@ -48,6 +50,7 @@ private:
     FramingParameters p_;
     double start_ = 0, period_ = 0;
     bool sync_ = false;
+    ToneArc arc_;
     int followed_ = 0;  // frames of break windows the fold can read
 };
 

@@ -12,13 +12,33 @@
 
 namespace rx {
 
+// An arc of turns: its middle as a unit phasor and the cosine of its half
+// width.
+struct ToneArc {
+    std::complex<float> centre{1, 0};
+    float cosHalf = 1;
+};
+// The arc every picture's tones can turn a run through (black to white,
+// widened for mistuning and noise).
+ToneArc toneArc(const FramingParameters& p);
+// The arc the runs of a fold of frames do turn through: from the turns a
+// hundredth of the frame's places fall below to those a hundredth rise
+// above, widened for noise, and never wider than toneArc. A picture that
+// keeps to part of the tones' range (a page that is mostly white) makes a
+// narrower arc, out of which a smaller restart stands.
+ToneArc foldedArc(const std::complex<float>* runs, const float* sizes, int n, const FramingParameters& p);
+
+// How far a run phasor (or a sum of them) lies outside an arc, in its own
+// size's units: the part of it that falls short of the arc's edge along the
+// arc's middle, 0 within the arc up to 1 + the arc's cosine opposite it.
+float outsideArc(std::complex<float> run, float size, const ToneArc& arc);
+
 // The break measure: how far the run phasors summed over a fold of frames
-// lie outside the arc of turns the picture's tones can make, 0 inside it up
-// to about 2 opposite, `magnitude` being the sum of their sizes. A sum far
-// smaller than `magnitude` (the turn changing from frame to frame, as a
-// moving picture's restart does) counts as outside too. Where the tone is
-// weaker than `weakMagnitude` the measure shrinks in proportion.
-float breakMeasure(std::complex<float> folded, float magnitude, float weakMagnitude, const FramingParameters& p);
+// lie outside an arc of turns, 0 inside it up to about 2 opposite, over
+// `magnitude`, the sum of their sizes (a sum whose runs turned every way
+// counts for little). Where the tone is weaker than `weakMagnitude` the
+// measure shrinks in proportion.
+float breakMeasure(std::complex<float> folded, float magnitude, float weakMagnitude, const ToneArc& arc);
 
 // Whether a run phasor turns further than white, as a line sync burst does.
 bool beyondWhite(std::complex<float> folded, const FramingParameters& p);

@@ -14,7 +14,7 @@ namespace {
 // What makes the break clear: its peak, once the line-periodic part is
 // taken out, is at least BreakFloor high, RivalRatio times anything else in
 // the frame and BreakSigmas deviations above the frame's mean.
-constexpr float BreakFloor = 0.15f;
+constexpr float BreakFloor = 0.25f;
 constexpr float RivalRatio = 2.0f;
 constexpr float BreakSigmas = 8.0f;
 // The break lies on the grid when it puts the start this many sender
@@ -44,14 +44,17 @@ void FramingSearch::reset(const FramingParameters& p) {
 
 void FramingSearch::restart(std::int64_t from) { from_ = from; }
 
-void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
+ToneArc FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
     double total = 0;
     for (int b = 0; b < bins; ++b) total += fold.sizes[static_cast<std::size_t>(b)];
     const float weak = static_cast<float>(p_.weakShare * total / bins);
+    const ToneArc arc = foldedArc(fold.runs.data(), fold.sizes.data(), bins, p_);
     profile.resize(static_cast<std::size_t>(bins));
-    for (int b = 0; b < bins; ++b)
-        profile[static_cast<std::size_t>(b)] =
-            breakMeasure(fold.runs[static_cast<std::size_t>(b)], fold.sizes[static_cast<std::size_t>(b)], weak, p_);
+    for (int b = 0; b < bins; ++b) {
+        const std::size_t i = static_cast<std::size_t>(b);
+        profile[i] = breakMeasure(fold.runs[i], fold.sizes[i], weak, arc);
+    }
+    return arc;
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
@@ -101,7 +104,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             apart += f.sizes[static_cast<std::size_t>(b)];
         }
         const double coherence = apart > 0 ? together / apart : 0;
-        breakProfile(f, bins, profile_);
+        const ToneArc arc = breakProfile(f, bins, profile_);
         lineFree_.assign(profile_.size(), 0.0f);
         takeOutLines(profile_.data(), bins, margin, inFrame, p_.linePeriod * trial / p_.nominalPeriod, lineFree_.data());
         Peak peak = strongestPeak(lineFree_.data() + margin, inFrame, p_.peakExclusion, true);
@@ -109,6 +112,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         if (peak.height - peak.rival > bestBreak) {
             bestBreak = peak.height - peak.rival;
             breakPeak = peak;
+            found.arc = arc;
         }
         if (coherence > bestCoherence) {
             bestCoherence = coherence;

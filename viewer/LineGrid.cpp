@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "core/SignalFormat.h"
@@ -32,6 +30,11 @@ constexpr int MaxOddBursts = 2;
 constexpr double SlipShare = 0.5;
 // A burst is placed where its weight falls through this share of its top.
 constexpr float HalfHeight = 0.5f;
+// How far from its burst the tone beside it is read, and over how much, in
+// sender samples; the tones must spread at least this much (radians
+// squared, summed over the bursts) for their share to be fitted.
+constexpr double BesideGap = 2, BesideSamples = 4;
+constexpr double ToneSpread = 0.05;
 
 double median(std::vector<double> v) {
     std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
@@ -40,16 +43,93 @@ double median(std::vector<double> v) {
 
 }  // namespace
 
-double trailingEdge(const float* weight, int n) {
-    // Where the weight falls through half its top after the top: the
-    // restart just before a frame's first burst widens that burst's dip
-    // at its front, never at its back.
+double burstEdge(const float* weight, int n, bool back) {
     const int top = static_cast<int>(std::max_element(weight, weight + n) - weight);
     const float half = HalfHeight * weight[top];
-    for (int i = top; i + 1 < n; ++i)
-        if (weight[i + 1] < half) return i + (weight[i] - half) / (weight[i] - weight[i + 1]);
-    return n - 1;
+    if (back) {
+        for (int i = top; i + 1 < n; ++i)
+            if (weight[i + 1] < half) return i + (weight[i] - half) / (weight[i] - weight[i + 1]);
+        return n - 1;
+    }
+    for (int i = top; i > 0; --i)
+        if (weight[i - 1] < half) return i - (weight[i] - half) / (weight[i] - weight[i - 1]);
+    return 0;
 }
+
+namespace {
+
+// How well a step of `extra` between every pair of neighbouring bursts
+// fits their places (odd bursts left out), allowing for the tone beside
+// each burst, which draws its edge aside in proportion.
+struct SlipFit {
+    int slip = 0;                // the step falls after this burst
+    double clearness = 0;        // how much worse the next best step fits
+    double place = 0;            // the bursts' place before the step
+    std::vector<double> misfit;  // of every step
+};
+
+SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& even,
+                double extra, int lines) {
+    // For every place of the step: the places less the step, fitted by a
+    // common place plus a share of the tone beside each burst (least
+    // squares); the misfit is what is left.
+    SlipFit fit;
+    fit.misfit.assign(static_cast<std::size_t>(lines), 1e300);
+    const int teeth = static_cast<int>(at.size());
+    double toneMean = 0;
+    int count = 0;
+    for (int k = 0; k < teeth; ++k)
+        if (even[static_cast<std::size_t>(k)]) {
+            toneMean += beside[static_cast<std::size_t>(k)];
+            ++count;
+        }
+    if (count < 3) return fit;
+    toneMean /= count;
+    double toneSquares = 0;
+    for (int k = 0; k < teeth; ++k)
+        if (even[static_cast<std::size_t>(k)]) toneSquares += std::pow(beside[static_cast<std::size_t>(k)] - toneMean, 2);
+    bool first = true;
+    for (int j = 0; j < lines; ++j) {
+        double sum = 0, cross = 0;
+        for (int k = 0; k < teeth; ++k)
+            if (even[static_cast<std::size_t>(k)]) {
+                const double y = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
+                sum += y;
+                cross += y * (beside[static_cast<std::size_t>(k)] - toneMean);
+            }
+        const double base = sum / count;
+        const double share = toneSquares > ToneSpread ? cross / toneSquares : 0;
+        double squares = 0;
+        for (int k = 0; k < teeth; ++k)
+            if (even[static_cast<std::size_t>(k)]) {
+                const double e = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base -
+                                 share * (beside[static_cast<std::size_t>(k)] - toneMean);
+                squares += e * e;
+            }
+        fit.misfit[static_cast<std::size_t>(j)] = squares;
+        if (first || squares < fit.misfit[static_cast<std::size_t>(fit.slip)]) {
+            first = false;
+            fit.slip = j;
+            fit.place = base;
+        }
+    }
+    // A step just before an odd burst fits as well as one just after it:
+    // the odd one is taken for the frame's first, mangled by the restart.
+    for (int j = lines - 1; j >= 0; --j)
+        if (j + 1 < lines && !even[static_cast<std::size_t>(j + 1)] &&
+            fit.misfit[static_cast<std::size_t>(j + 1)] <= fit.misfit[static_cast<std::size_t>(j)] + 1e-9) {
+            if (fit.slip == j + 1) fit.slip = j;
+            fit.misfit[static_cast<std::size_t>(j)] = std::min(fit.misfit[static_cast<std::size_t>(j)], fit.misfit[static_cast<std::size_t>(j + 1)]);
+            fit.misfit[static_cast<std::size_t>(j + 1)] = 1e300;
+        }
+    double second = 1e300;
+    for (int j = 0; j < lines; ++j)
+        if (j != fit.slip) second = std::min(second, fit.misfit[static_cast<std::size_t>(j)]);
+    fit.clearness = second - fit.misfit[static_cast<std::size_t>(fit.slip)];
+    return fit;
+}
+
+}  // namespace
 
 double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
     const double turn = std::arg(run * std::conj(p.arcCentre)) - p.whiteTurn;
@@ -63,7 +143,9 @@ double burstWeight(std::complex<float> run, float size, double meanSize, const F
 
 double burstPlace(const FramingParameters& p) {
     // The burst takes the frame's first SyncPulseSamples sender samples
-    // after the silent one; the run phasors starting within it dip.
+    // after the silent one; a run phasor dips while its start lies in the
+    // burst, and the half-way point of its back edge is half a run before
+    // the burst's end.
     return (1 + nbtv::SyncPulseSamples) * p.scale - 0.5 * p.run;
 }
 
@@ -92,22 +174,28 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (!(phase.height > 0)) return grid;
 
     // Each line's burst: how much of a burst there is about where the grid
-    // puts it, and its place (the weight's centroid); burst `lines` is the
-    // first one a period on.
+    // puts it, where its back edge stands, and the tone after it; burst
+    // `lines` is the first one a period on.
     const int teeth = p.lines + 1;
     const int reach = p.burstSamples + p.run + p.burstReach;
-    std::vector<double> offset(static_cast<std::size_t>(teeth)), excess(static_cast<std::size_t>(teeth));
+    const long after = std::lround(BesideGap * p.scale) + p.run, span = std::lround(BesideSamples * p.scale);
+    std::vector<double> back(static_cast<std::size_t>(teeth)), excess(static_cast<std::size_t>(teeth)),
+        toneAfter(static_cast<std::size_t>(teeth));
     int lines = 0;
     for (int k = 0; k < teeth; ++k) {
-        const double expected = from + phase.position + (k < p.lines ? k * line : period);
+        const std::size_t i = static_cast<std::size_t>(k);
+        const double expected = from + phase.position + k * line;
         const long centre = std::lround(expected);
         const long lo = std::max(0L, centre - reach), hi = std::min(static_cast<long>(bins) - 1, centre + reach);
-        offset[static_cast<std::size_t>(k)] = trailingEdge(weight.data() + lo, static_cast<int>(hi - lo + 1)) + lo - expected;
-        const double top = *std::max_element(weight.begin() + lo, weight.begin() + hi + 1);
+        back[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), true) + static_cast<double>(lo) - expected;
+        std::complex<float> tone = 0;
+        for (long b = std::lround(expected + back[i]) + after; b < std::lround(expected + back[i]) + after + span; ++b)
+            tone += runs[std::clamp(b, 0L, static_cast<long>(bins) - 1)];
+        toneAfter[i] = std::arg(tone * std::conj(p.arcCentre));
+        excess[i] = *std::max_element(weight.begin() + lo, weight.begin() + hi + 1);
         double furthest = 0;
         for (long b = centre - p.burstSamples / 2; b <= centre + p.burstSamples / 2; ++b)
             furthest = std::max(furthest, static_cast<double>(beyond[static_cast<std::size_t>(b)]));
-        excess[static_cast<std::size_t>(k)] = top;
         if (k < p.lines && furthest > BeyondWhite) ++lines;
     }
     if (lines < BurstLines * p.lines) return grid;
@@ -119,54 +207,20 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
         if (k < p.lines && !even[static_cast<std::size_t>(k)]) ++odd;
     }
     grid.present = odd <= MaxOddBursts;
-    if (getenv("GRIDDEBUG2")) for (int k : {0, 17, 18, 19, 20, 26}) { const long c = std::lround(from + phase.position + k * line); fprintf(stderr, "tooth %d:", k); for (long b = c - 8; b <= c + 8; ++b) fprintf(stderr, " %.2f/%.0f", weight[b], std::arg(runs[b] * std::conj(p.arcCentre)) * 180 / M_PI); fprintf(stderr, "\n"); }
-    if (getenv("GRIDDEBUG")) { fprintf(stderr, "offsets:"); for (int k = 0; k < teeth; ++k) fprintf(stderr, " %+.2f%s", offset[k], even[k] ? "" : "*"); fprintf(stderr, "\n"); }
     if (!grid.present) return grid;
-    // The bursts' places along the grid step up by the frame's extra sample
-    // where the frame starts: the step that fits them best, and how much
-    // worse the next best fits.
+
+    // The bursts' back edges along the grid step up by the frame's extra
+    // sample where the frame starts (their front edges are no use: the
+    // restart just before a frame's first burst draws its front edge
+    // forward by about as much). The tone after a burst draws its back
+    // edge a little aside too (a voice channel's band edge lets a tone near
+    // it die away later), which the fit allows for.
     const double extra = period - p.lines * line;
-    double best = 1e300, second = 1e300;
-    int slip = -1;
-    for (int j = 0; j < p.lines; ++j) {
-        // The step falls between burst j and burst j + 1.
-        double sum = 0;
-        int count = 0;
-        for (int k = 0; k < teeth; ++k)
-            if (even[static_cast<std::size_t>(k)]) {
-                sum += offset[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
-                ++count;
-            }
-        const double base = sum / count;
-        double squares = 0;
-        for (int k = 0; k < teeth; ++k)
-            if (even[static_cast<std::size_t>(k)]) {
-                const double e = offset[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base;
-                squares += e * e;
-            }
-        // Where an odd burst lies next to the step the fit cannot tell
-        // which side it is on; it is the frame's first, mangled by the
-        // restart just before it.
-        if (squares < best - 1e-9 || (squares < best + 1e-9 && !even[static_cast<std::size_t>(j + 1)])) {
-            if (slip >= 0 && std::abs(squares - best) > 1e-9) second = best;
-            best = squares;
-            slip = j;
-        } else if (std::abs(squares - best) > 1e-9) {
-            second = std::min(second, squares);
-        }
-    }
-    grid.confidence = (second - best) / (SlipShare * extra * extra);
+    const SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
+    grid.confidence = fit.clearness / (SlipShare * extra * extra);
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.
-    double place = 0;
-    int count = 0;
-    for (int k = 0; k < teeth; ++k)
-        if (even[static_cast<std::size_t>(k)]) {
-            place += offset[static_cast<std::size_t>(k)] - (k > slip ? extra : 0);
-            ++count;
-        }
-    place /= count;
-    grid.start = from + phase.position + place + (slip + 1) * line + extra - burstPlace(p);
+    grid.start = from + phase.position + fit.place + (fit.slip + 1) * line + extra - burstPlace(p);
     return grid;
 }
 

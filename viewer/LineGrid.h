@@ -34,8 +34,9 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
                          const FramingParameters& p);
 
 // Where a burst's weight (weight[0..n)) falls through half its top after
-// the top, by linear interpolation: its back edge.
-double trailingEdge(const float* weight, int n);
+// the top (its back edge) or before it (its front edge), by linear
+// interpolation.
+double burstEdge(const float* weight, int n, bool back);
 
 // Where the sender's line sync burst stands in its line: the start of a
 // frame lies this many samples before the back edge of its first line's
