@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
     double start = std::uniform_real_distribution<double>(0, 1)(random);
     double mist = std::uniform_real_distribution<double>(-50, 50)(random);
     auto base = bench::channelBase(sent, start, mist);
+    if (getenv("DIRECT")) base.sound = recorded(sent, 0, start);
     long skip = std::uniform_int_distribution<long>(100, 3000)(random);
     auto rec = bench::record(base, rate, ppm, snr, skip, random);
+    if (getenv("DIRECT")) rec.samples = eightBit(recorded(sent, ppm, start + skip)), rec.origin = -skip;
     rx::FramingTracker t(rate);
     const double P = rec.period(), s0 = rec.frameStart(base, 0);
     auto err = [&](double x) { double k = std::round((x - s0) / P); return (x - s0 - k * P) / rec.samplesPerSent; };

@@ -22,7 +22,8 @@
 // Environment:
 //   FRAMING_QUALITY_PART=dev|held|all   the pictures worked with, the
 //                                       held-out ones, or both (default)
-//   FRAMING_QUALITY_QUICK=1             10000 Hz and +300 ppm only
+//   FRAMING_QUALITY_QUICK=1             +300 ppm only, at 10000 Hz unless
+//   FRAMING_QUALITY_RATE=R              one rate only
 //   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
 //   FRAMING_QUALITY_RUNS=1              one line per run on standard error
 //   FRAMING_QUALITY_SEED=N              other starts, mistunings and noise
@@ -249,6 +250,7 @@ int main(int argc, char** argv) {
     const auto began = std::chrono::steady_clock::now();
     const std::string part = envText("FRAMING_QUALITY_PART", "all"), only = envText("FRAMING_QUALITY_ONLY", "");
     const bool quick = envSet("FRAMING_QUALITY_QUICK"), verbose = envSet("FRAMING_QUALITY_RUNS");
+    const int onlyRate = std::atoi(envText("FRAMING_QUALITY_RATE", "0").c_str());
     std::mt19937 random(static_cast<unsigned>(std::strtoul(envText("FRAMING_QUALITY_SEED", "20261208").c_str(), nullptr, 10)));
 
     std::vector<std::filesystem::path> files;
@@ -275,7 +277,9 @@ int main(int argc, char** argv) {
             for (const double snr : Snrs)
                 for (const double ppm : Ppms)
                     for (const int rate : Rates) {
-                        if (quick && (rate != nbtv::SignalRate || ppm != 300)) continue;
+                        if (quick && ppm != 300) continue;
+                        if (rate != onlyRate && (onlyRate != 0 || quick) && !(onlyRate == 0 && rate == nbtv::SignalRate))
+                            continue;
                         const double recordedFrame = nbtv::FrameSamples * rate / bench::SentRate;
                         const long skip = std::uniform_int_distribution<long>(0, static_cast<long>(recordedFrame))(random);
                         const bench::Recording rec = bench::record(base, rate, ppm, snr, skip, random);

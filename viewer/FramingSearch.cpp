@@ -20,6 +20,9 @@ constexpr float BreakSigmas = 8.0f;
 // The break lies on the grid when it puts the start this many sender
 // samples from a line's start at most.
 constexpr double AgreeSamples = 3;
+// Of a break and a grid that disagree, one this many times clearer than the
+// other is taken.
+constexpr double Outweighs = 2;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -146,11 +149,15 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         }
         const bool breakOnGrid = breakClear && apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
         const bool sameLine = breakOnGrid && apart(nearest, found.gridStart) < 1;
-        if (gridClear && (!breakClear || sameLine)) {
+        // Where both are clear but tell different lines, the one far
+        // clearer than the other is taken; else neither.
+        const bool gridWins = gridClear && (!breakClear || sameLine || found.gridConfidence >= Outweighs * found.breakConfidence);
+        const bool breakWins = breakOnGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
+        if (gridWins) {
             found.clear = true;
             found.start = found.gridStart;
             found.confidence = std::max(found.gridConfidence, sameLine ? found.breakConfidence : 0.0);
-        } else if (!gridClear && breakOnGrid) {
+        } else if (breakWins) {
             found.clear = true;
             found.start = nearest;
             found.confidence = found.breakConfidence;

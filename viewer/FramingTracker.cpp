@@ -12,8 +12,9 @@ namespace {
 // frames cut from it with the demodulator's delay allowed for start within
 // the sound.
 constexpr double FirstFrameLead = 16;
-// The sound held: this many frames, and room for a cut's margins.
-constexpr double HeldFrames = 4;
+// The sound held: this many frames (whoever cuts the frames may take them
+// some seconds late), and room for a cut's margins.
+constexpr double HeldFrames = 16;
 constexpr std::size_t HeldMargin = 8192;
 // A search needs a fold of this many frames; a lock, this many and the
 // same start found two frames running, within AgreeSamples.
@@ -192,11 +193,17 @@ void FramingTracker::restartSearch() {
 void FramingTracker::loseLock(double nextStart) {
     state_ = FramingState::Searching;
     syncPresent_ = false;
+    // The search starts afresh with the newest samples; the frames up to
+    // them follow at the last period.
+    processed_ = std::max(static_cast<std::int64_t>(std::floor(nextStart)), total_ - 1 - p_.analyticReach - p_.run);
     modelStart_ = nextStart;
+    starts_.push_back({std::floor(modelStart_), period_, false});
+    while (std::floor(modelStart_ + period_) <= static_cast<double>(processed_)) {
+        modelStart_ += period_;
+        starts_.push_back({std::floor(modelStart_), period_, false});
+    }
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
-    processed_ = std::max(modelBase_, total_ - 1 - p_.analyticReach - p_.run);
     restartSearch();
-    starts_.push_back({static_cast<double>(modelBase_), period_, false});
 }
 
 std::int64_t FramingTracker::followEventAt() const {

@@ -131,6 +131,8 @@ TEST(FramingTracker, LineSyncThroughAVoiceChannel) {
 
 // Through the channel with noise 12 dB below the signal, no single frame's
 // break can be trusted; folded over several frames it is found and held.
+// The tracker locks only on a clear fold, and at 12 dB this card's break
+// stands barely twice over its own edges: it may take a few seconds.
 TEST(FramingTracker, HeldThroughANoisyChannel) {
     const double ppm = 300, offset = 777;
     const auto picture = greyPicture([](int row, int column) {
@@ -139,7 +141,7 @@ TEST(FramingTracker, HeldThroughANoisyChannel) {
         if (row >= 60 && row < 66) return 128;
         return 40 + column * 170 / 95;
     });
-    std::vector<double> x = voiceChannel(recorded(sentFrames(picture, false, 24), ppm, offset));
+    std::vector<double> x = voiceChannel(recorded(sentFrames(picture, false, 32), ppm, offset));
     double power = 0;
     for (double v : x) power += v * v;
     std::mt19937 random(12);
@@ -148,7 +150,7 @@ TEST(FramingTracker, HeldThroughANoisyChannel) {
     const Tracked run = track(eightBit(x));
     const double period = 3841 * (1 + ppm * 1e-6);
     ASSERT_TRUE(run.locked);
-    EXPECT_LT(run.lockedAt, 6 * period);
+    EXPECT_LT(run.lockedAt, 24 * period);
     EXPECT_NEAR(run.period, period, 0.3);
     const double from = (3841 - std::fmod(offset, 3841)) * (1 + ppm * 1e-6);
     for (double start : run.starts)
