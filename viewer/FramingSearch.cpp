@@ -23,6 +23,9 @@ constexpr double AgreeSamples = 3;
 // Of a break and a grid that disagree, one this many times clearer than the
 // other is taken.
 constexpr double Outweighs = 2;
+// A break half as clear as a lock needs, on the grid at another line than
+// the grid's own, is enough to doubt the grid.
+constexpr double BreakVeto = 0.5;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -151,7 +154,8 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool sameLine = breakOnGrid && apart(nearest, found.gridStart) < 1;
         // Where both are clear but tell different lines, the one far
         // clearer than the other is taken; else neither.
-        const bool gridWins = gridClear && (!breakClear || sameLine || found.gridConfidence >= Outweighs * found.breakConfidence);
+        const bool breakSeen = found.breakConfidence >= BreakVeto && apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
+        const bool gridWins = gridClear && (!breakSeen || sameLine || found.gridConfidence >= Outweighs * found.breakConfidence);
         const bool breakWins = breakOnGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
         if (gridWins) {
             found.clear = true;

@@ -8,10 +8,6 @@ namespace rx {
 
 namespace {
 
-// The first frame is taken to start this many sender samples in, so that
-// frames cut from it with the demodulator's delay allowed for start within
-// the sound.
-constexpr double FirstFrameLead = 16;
 // The sound held: this many frames (whoever cuts the frames may take them
 // some seconds late), and room for a cut's margins.
 constexpr double HeldFrames = 16;
@@ -55,7 +51,9 @@ void FramingTracker::reset(int sampleRate) {
     period_ = p_.nominalPeriod;
     lockedAt_ = -1;
     lastFoundStart_ = -1;
-    modelStart_ = FirstFrameLead * p_.scale;
+    // Until the frame is found, frames are a period apart from the first
+    // sample, as the plain receiver takes them.
+    modelStart_ = 0;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
     processed_ = modelBase_;
     restartSearch();

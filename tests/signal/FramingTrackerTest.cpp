@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/common/SentSignal.h"
+#include "tests/common/VoiceChannel.h"
 #include "viewer/FramingTracker.h"
 
 namespace {
@@ -83,27 +84,6 @@ INSTANTIATE_TEST_SUITE_P(ClockErrors, FramingRecovery,
                          ::testing::Values(Case{0, false, 1}, Case{300, false, 5}, Case{-500, false, 6},
                                            Case{500, true, 11}, Case{-300, true, 10}, Case{0, true, 12}));
 
-// A voice channel's 300-2700 Hz band-pass (Blackman-windowed sinc, delay
-// taken out): it keeps little of the 2969 Hz line sync bursts but their edges.
-std::vector<double> voiceChannel(const std::vector<double>& x) {
-    constexpr long Reach = 128;
-    std::vector<double> h(2 * Reach + 1);
-    for (long k = -Reach; k <= Reach; ++k) {
-        const double t = std::numbers::pi * static_cast<double>(k);
-        auto lowPass = [k, t](double f) { return k == 0 ? 2 * f / 10000 : std::sin(t * 2 * f / 10000) / t; };
-        const double window = 0.42 + 0.5 * std::cos(t / Reach) + 0.08 * std::cos(2 * t / Reach);
-        h[static_cast<std::size_t>(k + Reach)] = (lowPass(2700) - lowPass(300)) * window;
-    }
-    std::vector<double> y(x.size(), 0.0);
-    for (std::size_t i = 0; i < x.size(); ++i)
-        for (long k = -Reach; k <= Reach; ++k) {
-            const long j = static_cast<long>(i) - k;
-            if (j >= 0 && j < static_cast<long>(x.size()))
-                y[i] += h[static_cast<std::size_t>(k + Reach)] * x[static_cast<std::size_t>(j)];
-        }
-    return y;
-}
-
 // Through the channel the smeared bursts stand out at all 32 line starts;
 // the frame start must still be told from them, and followed.
 TEST(FramingTracker, LineSyncThroughAVoiceChannel) {
@@ -142,11 +122,7 @@ TEST(FramingTracker, HeldThroughANoisyChannel) {
         return 40 + column * 170 / 95;
     });
     std::vector<double> x = voiceChannel(recorded(sentFrames(picture, false, 32), ppm, offset));
-    double power = 0;
-    for (double v : x) power += v * v;
-    std::mt19937 random(12);
-    std::normal_distribution<double> noise(0.0, std::sqrt(power / static_cast<double>(x.size()) / std::pow(10.0, 1.2)));
-    for (double& v : x) v += noise(random);
+    addNoise(x, 12, 12);
     const Tracked run = track(eightBit(x));
     const double period = 3841 * (1 + ppm * 1e-6);
     ASSERT_TRUE(run.locked);
