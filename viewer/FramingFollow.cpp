@@ -36,11 +36,10 @@ constexpr double BurstLines = 0.75;
 
 }  // namespace
 
-void FramingFollow::lock(double start, double period, bool sync, const ToneArc& arc) {
+void FramingFollow::lock(double start, double period, bool sync) {
     start_ = start;
     period_ = period;
     sync_ = sync;
-    arc_ = arc;
     // The search measured every sample of the frames before.
     followed_ = p_.foldFrames - 1;
 }
@@ -101,7 +100,7 @@ double FramingFollow::breakError(const FramingSearch& runs, double expected, dou
         const float weak = static_cast<float>(p_.weakShare * total / bins);
         for (int b = 0; b < bins; ++b)
             profile[static_cast<std::size_t>(b)] =
-                breakMeasure(folded[static_cast<std::size_t>(b)], sizes[static_cast<std::size_t>(b)], weak, arc_);
+                breakMeasure(folded[static_cast<std::size_t>(b)], sizes[static_cast<std::size_t>(b)], weak, toneArc(p_));
         const Peak peak = strongestPeak(profile.data(), bins, bins, false);
         if (peak.height > best.height) {
             best = peak;

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "viewer/FramingMeasures.h"
 #include "viewer/FramingParameters.h"
 #include "viewer/FramingSearch.h"
 
@@ -20,9 +19,8 @@ namespace rx {
 class FramingFollow {
 public:
     void reset(const FramingParameters& p) { p_ = p; }
-    // The frame found starts at `start`; frames are `period` long; the
-    // picture's runs turn within `arc`.
-    void lock(double start, double period, bool sync, const ToneArc& arc);
+    // The frame found starts at `start`; frames are `period` long.
+    void lock(double start, double period, bool sync);
 
     double expectedStart() const { return start_ + period_; }
     double period() const { return period_; }
@@ -50,7 +48,6 @@ private:
     FramingParameters p_;
     double start_ = 0, period_ = 0;
     bool sync_ = false;
-    ToneArc arc_;
     int followed_ = 0;  // frames of break windows the fold can read
 };
 

@@ -2,19 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
-#include <vector>
 
 namespace rx {
 
 namespace {
-
-// The arc a fold's runs turn through leaves out the hundredth of its
-// places that turn least and the hundredth that turn most, and is widened
-// by the noise a fold's turn keeps and the overshoot a channel's band edge
-// gives a sharp step from black to white.
-constexpr std::size_t ArcTail = 100;
-constexpr float ArcNoise = 12 * std::numbers::pi_v<float> / 180;
 
 int wrapIndex(int i, int n) {
     i %= n;
@@ -24,27 +15,6 @@ int wrapIndex(int i, int n) {
 }  // namespace
 
 ToneArc toneArc(const FramingParameters& p) { return ToneArc{p.arcCentre, p.arcCos}; }
-
-ToneArc foldedArc(const std::complex<float>* runs, const float* sizes, int n, const FramingParameters& p) {
-    double total = 0;
-    for (int i = 0; i < n; ++i) total += sizes[i];
-    const double weak = p.weakShare * total / std::max(n, 1);
-    std::vector<float> turns;
-    turns.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        if (sizes[i] > weak) turns.push_back(std::arg(runs[i] * std::conj(p.arcCentre)));
-    const ToneArc nominal = toneArc(p);
-    if (turns.size() < 2 * ArcTail) return nominal;
-    const std::size_t tail = turns.size() / ArcTail;
-    std::nth_element(turns.begin(), turns.begin() + static_cast<long>(tail), turns.end());
-    const float low = turns[tail];
-    std::nth_element(turns.begin(), turns.end() - 1 - static_cast<long>(tail), turns.end());
-    const float high = turns[turns.size() - 1 - tail];
-    const float half = std::acos(nominal.cosHalf);
-    const float from = std::max(-half, low - ArcNoise), to = std::min(half, high + ArcNoise);
-    if (!(to > from)) return nominal;
-    return ToneArc{p.arcCentre * std::polar(1.0f, 0.5f * (from + to)), std::cos(0.5f * (to - from))};
-}
 
 float outsideArc(std::complex<float> run, float size, const ToneArc& arc) {
     return std::max(0.0f, arc.cosHalf * size - (run * std::conj(arc.centre)).real());

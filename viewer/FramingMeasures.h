@@ -21,13 +21,6 @@ struct ToneArc {
 // The arc every picture's tones can turn a run through (black to white,
 // widened for mistuning and noise).
 ToneArc toneArc(const FramingParameters& p);
-// The arc the runs of a fold of frames do turn through: from the turns a
-// hundredth of the frame's places fall below to those a hundredth rise
-// above, widened for noise, and never wider than toneArc. A picture that
-// keeps to part of the tones' range (a page that is mostly white) makes a
-// narrower arc, out of which a smaller restart stands.
-ToneArc foldedArc(const std::complex<float>* runs, const float* sizes, int n, const FramingParameters& p);
-
 // How far a run phasor (or a sum of them) lies outside an arc, in its own
 // size's units: the part of it that falls short of the arc's edge along the
 // arc's middle, 0 within the arc up to 1 + the arc's cosine opposite it.

@@ -20,8 +20,8 @@ constexpr double AnalyticReachSamples = 4;
 // band-pass spreads a one-sample phase jump.
 constexpr double RunSamples = 4;
 // The arc is widened by this much mistuning and this much noise.
-constexpr double MistuneHz = 60;
-constexpr double ArcMarginRadians = 10 * std::numbers::pi / 180;
+constexpr double MistuneHz = 50;
+constexpr double ArcMarginRadians = 6 * std::numbers::pi / 180;
 constexpr float WeakShare = 0.1f;
 // The clock errors searched: sound cards commonly differ by 50-300 ppm.
 constexpr double MaxClockError = 600e-6;

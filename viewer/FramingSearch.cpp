@@ -50,17 +50,16 @@ void FramingSearch::reset(const FramingParameters& p) {
 
 void FramingSearch::restart(std::int64_t from) { from_ = from; }
 
-ToneArc FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
+void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
     double total = 0;
     for (int b = 0; b < bins; ++b) total += fold.sizes[static_cast<std::size_t>(b)];
     const float weak = static_cast<float>(p_.weakShare * total / bins);
-    const ToneArc arc = foldedArc(fold.runs.data(), fold.sizes.data(), bins, p_);
+    const ToneArc arc = toneArc(p_);
     profile.resize(static_cast<std::size_t>(bins));
     for (int b = 0; b < bins; ++b) {
         const std::size_t i = static_cast<std::size_t>(b);
         profile[i] = breakMeasure(fold.runs[i], fold.sizes[i], weak, arc);
     }
-    return arc;
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
@@ -110,7 +109,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             apart += f.sizes[static_cast<std::size_t>(b)];
         }
         const double coherence = apart > 0 ? together / apart : 0;
-        const ToneArc arc = breakProfile(f, bins, profile_);
+        breakProfile(f, bins, profile_);
         lineFree_.assign(profile_.size(), 0.0f);
         takeOutLines(profile_.data(), bins, margin, inFrame, p_.linePeriod * trial / p_.nominalPeriod, lineFree_.data());
         Peak peak = strongestPeak(lineFree_.data() + margin, inFrame, p_.peakExclusion, true);
@@ -118,7 +117,6 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         if (peak.height - peak.rival > bestBreak) {
             bestBreak = peak.height - peak.rival;
             breakPeak = peak;
-            found.arc = arc;
         }
         if (coherence > bestCoherence) {
             bestCoherence = coherence;

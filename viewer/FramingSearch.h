@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/FramingMeasures.h"
 #include "viewer/FramingParameters.h"
 
 namespace rx {
@@ -28,7 +27,6 @@ struct FoldFinding {
     double gridStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
     double coherence = 0;        // how alike the folded frames are, 0..1
-    ToneArc arc;                 // the turns the picture's runs keep to
 };
 
 class FramingSearch {
@@ -60,7 +58,7 @@ private:
         std::vector<std::complex<float>> runs;
         std::vector<float> sizes;
     };
-    ToneArc breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
+    void breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
 
     FramingParameters p_;
     std::size_t mask_ = 0;
