@@ -159,7 +159,7 @@ void FramingTracker::searchFrameEnd() {
     const std::int64_t lastQueued = modelBase_;
     modelStart_ += period_;
     modelBase_ = static_cast<std::int64_t>(std::floor(modelStart_));
-    if (agrees) {
+    if (agrees && !searchOnly_) {
         // The frame that starts where the fold says is cut too when it
         // starts after the one already queued.
         if (finding_.start > static_cast<double>(lastQueued) + 1) starts_.push_back({finding_.start, finding_.period, true});

@@ -86,6 +86,8 @@ public:
     double lastFoundStart() const { return lastFoundStart_; }
     // What the last search's fold showed, piece by piece.
     const FoldFinding& lastFinding() const { return finding_; }
+    // For measuring the evidence: never lock, fold and search every frame.
+    void searchOnly(bool only) { searchOnly_ = only; }
 
     // Frame starts found so far and not yet taken, oldest first: where the
     // frame's silent first sample stands, counted in samples from the first
@@ -144,6 +146,7 @@ private:
     double frameAlong_ = 0, frameHeard_ = 0;  // the frame's tone so far
     std::int64_t frameRuns_ = 0;
     bool haveFound_ = false;
+    bool searchOnly_ = false;
     double lastFound_ = 0;
     FoldFinding finding_;
 
