@@ -134,9 +134,9 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         double furthest = 0;
         for (int o = -reach; o <= reach; ++o) {
             const std::int64_t n = centre + o;
-            w[static_cast<std::size_t>(o + reach)] =
-                static_cast<float>(burstWeight(runs.runAt(n), runs.sizeAt(n), meanSize, p_));
-            furthest = std::max(furthest, beyondWhiteTurn(runs.runAt(n), p_));
+            const double beyond = beyondWhiteTurn(runs.runAt(n), p_);
+            w[static_cast<std::size_t>(o + reach)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(n), meanSize));
+            furthest = std::max(furthest, beyond);
         }
         if (furthest > BeyondWhite) {
             offsets.push_back(static_cast<double>(centre - reach) + burstEdge(w.data(), width, true) - middle);

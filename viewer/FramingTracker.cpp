@@ -78,17 +78,6 @@ void FramingTracker::feed(const std::uint8_t* samples, std::size_t count) {
     }
 }
 
-std::complex<float> FramingTracker::runAt(std::int64_t n) const {
-    auto analytic = [this](std::int64_t m) {
-        std::complex<float> sum = 0;
-        const int reach = p_.analyticReach;
-        for (int k = -reach; k <= reach; ++k)
-            sum += p_.analyticTaps[static_cast<std::size_t>(k + reach)] * (static_cast<float>(sampleAt(m - k)) - 128.0f);
-        return sum;
-    };
-    return analytic(n + p_.run) * std::conj(analytic(n));
-}
-
 void FramingTracker::advance() {
     for (;;) {
         if (state_ == FramingState::Locked) {
@@ -105,16 +94,16 @@ void FramingTracker::advance() {
     }
 }
 
-void FramingTracker::searchSamples(std::int64_t last) {
-    // The analytic samples processed_ .. last + run from a plain copy of the
-    // samples, then the run phasors processed_ .. last.
+void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
+    // The analytic samples first .. last + run from a plain copy of the
+    // samples, then the run phasors first .. last.
     const int reach = p_.analyticReach;
-    const std::int64_t count = last - processed_ + 1;
+    const std::int64_t count = last - first + 1;
     const std::size_t analyticCount = static_cast<std::size_t>(count + p_.run);
     std::vector<float>& x = scratch_;
     x.resize(analyticCount + 2 * static_cast<std::size_t>(reach));
     for (std::size_t i = 0; i < x.size(); ++i)
-        x[i] = static_cast<float>(sampleAt(processed_ - reach + static_cast<std::int64_t>(i))) - 128.0f;
+        x[i] = static_cast<float>(sampleAt(first - reach + static_cast<std::int64_t>(i))) - 128.0f;
     analytic_.resize(analyticCount);
     const std::complex<float>* taps = p_.analyticTaps.data();
     for (std::size_t i = 0; i < analyticCount; ++i) {
@@ -123,14 +112,19 @@ void FramingTracker::searchSamples(std::int64_t last) {
         for (int k = 0; k <= 2 * reach; ++k) sum += taps[k] * at[-k];
         analytic_[i] = sum;
     }
-    for (std::int64_t i = 0; i < count; ++i) {
-        const std::complex<float> run =
-            analytic_[static_cast<std::size_t>(i + p_.run)] * std::conj(analytic_[static_cast<std::size_t>(i)]);
-        search_.put(processed_ + i, run);
-        frameAlong_ += (run * std::conj(p_.arcCentre)).real();
-        frameHeard_ += std::abs(run);
+    for (std::int64_t i = 0; i < count; ++i)
+        search_.put(first + i,
+                    analytic_[static_cast<std::size_t>(i + p_.run)] * std::conj(analytic_[static_cast<std::size_t>(i)]));
+}
+
+void FramingTracker::searchSamples(std::int64_t last) {
+    putRuns(processed_, last);
+    // How much of the frame so far turns within the tones' arc.
+    for (std::int64_t n = processed_; n <= last; ++n) {
+        frameAlong_ += (search_.runAt(n) * std::conj(p_.arcCentre)).real();
+        frameHeard_ += search_.sizeAt(n);
     }
-    frameRuns_ += count;
+    frameRuns_ += last - processed_ + 1;
     processed_ = last + 1;
 }
 
@@ -216,7 +210,7 @@ std::int64_t FramingTracker::followEventAt() const {
 void FramingTracker::followFrame() {
     follow_.windows(windows_);
     for (const auto& [first, last] : windows_)
-        for (std::int64_t n = first; n <= last; ++n) search_.put(n, runAt(n));
+        putRuns(first, last);
     const FramingFollow::Step step = follow_.follow(search_);
     period_ = follow_.period();
     confidence_ = step.confidence;

@@ -113,7 +113,8 @@ public:
 
 private:
     void advance();
-    std::complex<float> runAt(std::int64_t n) const;
+    // The run phasors of samples first..last into the search's ring.
+    void putRuns(std::int64_t first, std::int64_t last);
     void searchSamples(std::int64_t last);
     void searchFrameEnd();
     void followFrame();

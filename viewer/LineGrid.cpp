@@ -136,9 +136,9 @@ double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
     return turn > 0 && turn < std::numbers::pi / 2 ? turn : 0.0;
 }
 
-double burstWeight(std::complex<float> run, float size, double meanSize, const FramingParameters& p) {
+double burstWeight(double beyondWhite, float size, double meanSize) {
     const double dip = meanSize > 0 ? std::max(0.0, 1.0 - size / meanSize) : 0.0;
-    return dip + beyondWhiteTurn(run, p) / (std::numbers::pi / 2);
+    return dip + beyondWhite / (std::numbers::pi / 2);
 }
 
 double burstPlace(const FramingParameters& p) {
@@ -159,7 +159,7 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     std::vector<float> beyond(static_cast<std::size_t>(bins)), weight(static_cast<std::size_t>(bins));
     for (int b = 0; b < bins; ++b) {
         beyond[static_cast<std::size_t>(b)] = static_cast<float>(beyondWhiteTurn(runs[b], p));
-        weight[static_cast<std::size_t>(b)] = static_cast<float>(burstWeight(runs[b], sizes[b], meanSize, p));
+        weight[static_cast<std::size_t>(b)] = static_cast<float>(burstWeight(beyond[static_cast<std::size_t>(b)], sizes[b], meanSize));
     }
 
     // Lines stretch with the clock, as the frame does. The bursts' weight

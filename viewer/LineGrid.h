@@ -21,11 +21,11 @@ struct LineGrid {
 // where it does not, nor where it turns so far it must be something else.
 double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p);
 
-// How much a run looks like a burst: how far its tone dips below the
-// frame's mean size (a voice channel all but swallows the sync tone, and
-// the dip's middle is the burst's, whatever the picture beside it), and
-// how far it turns beyond white (over a line without such a channel).
-double burstWeight(std::complex<float> run, float size, double meanSize, const FramingParameters& p);
+// How much a run looks like a burst: how far its tone (of `size`) dips
+// below the frame's `meanSize` (a voice channel all but swallows the sync
+// tone), and how far it turns beyond white (`beyondWhite`, from
+// beyondWhiteTurn; over a line without such a channel).
+double burstWeight(double beyondWhite, float size, double meanSize);
 
 // The grid in a fold of `bins` run phasors (and their summed sizes) of
 // frames `period` samples long: one frame from bin `from` on (any place in
