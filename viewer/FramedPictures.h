@@ -38,6 +38,9 @@ public:
     // averaging and the tracker holds the frame; null before the first.
     const PictureStore* shown() const { return shown_; }
 
+    // The tracker: its state() (searching, locked, or nothing to find) and
+    // confidence() for the viewer to show, and lastFoundStart(), where the
+    // plain receiver can continue when automatic framing goes off.
     const FramingTracker& tracker() const { return framing_.tracker(); }
     int sampleRate() const { return framing_.tracker().sampleRate(); }
     // The last frame shown: where its silent sample stood (a sample number
