@@ -21,17 +21,17 @@ const std::vector<std::uint8_t>& sound(bool lineSync) {
 void followFrame(benchmark::State& state) {
     const auto& s = sound(state.range(0) != 0);
     rx::FramingTracker tracker;
-    const std::size_t frame = 3842;
+    const std::size_t frame = 3842, lead = 12 * frame;
     std::size_t at = 0;
-    tracker.feed(s.data(), 8 * frame);
-    at = 8 * frame;
+    tracker.feed(s.data(), lead);
+    at = lead;
     if (!tracker.locked()) state.SkipWithError("no lock");
     for (auto _ : state) {
         if (at + frame > s.size()) {
             state.PauseTiming();
             tracker.reset(10000);
-            tracker.feed(s.data(), 8 * frame);
-            at = 8 * frame;
+            tracker.feed(s.data(), lead);
+            at = lead;
             state.ResumeTiming();
         }
         tracker.feed(s.data() + at, frame);

@@ -1,147 +1,95 @@
-// Signal quality of automatic framing: the encoder's sound of a test card
-// through a voice channel into nbtvcodec decode --auto, against the plain
-// receiver started at the best sample offset. Run by bench/framing-quality,
-// which makes the card and the encoder's files:
-//   framing_quality CARD.pgm PLAIN.wav SYNC.wav WORKDIR
-// Channel, in order: a random start, the receiving card's clock error
-// (every frame 1 + ppm longer), a 300-2700 Hz band-pass, mistuning (a
-// frequency shift of up to 50 Hz), white noise at the given SNR over the
-// whole 5 kHz band, 8 bits. Score: correlation of the shown 96 x 120
-// picture with the card, no shift allowed, averaged over every frame after
-// the first three (the reference over the same frames). Environment:
-// FRAMING_QUALITY_SEED (other starts, mistunings and noise),
-// FRAMING_QUALITY_CASE=ppm,snr,sync (one row; snr 0 is clean, sync 0/1),
-// FRAMING_QUALITY_FRAMES (every frame's scores on standard error).
-#include <sndfile.h>
-
-#include <algorithm>
+// How well automatic framing frames the corpus of pictures hams send.
+// Run by bench/framing-quality, which turns the corpus into raw grey files:
+//   framing_quality CORPUS_DIR
+// Every picture is sent (the transmitter's synthesis) with line sync off
+// and on through the channel of FramingChannel.h, and recorded at every
+// combination of SNR (clean, 20, 15 dB), clock error (-300, 0, +300 ppm)
+// and rate (8000, 9000, 10000, 12000 Hz), from a random start. Each
+// recording goes through the framed-picture path (FramedPictures, as
+// nbtvcodec decode --auto and the viewer use it) and, for the reference,
+// through the same cut, demodulation and scan at the frame starts the
+// channel put there, moved by the fraction of a sample (up to two) that
+// gives the best picture: the receiver framed by hand, as well as hand can.
+// With line sync on the receiver's Sync is tried off and on, from the same
+// recording. A run is
+//   framed          every frame shown from 5 s on was placed by the
+//                   locked tracker within 1.5 sender samples of the true
+//                   start, and its score is within 0.03 of the reference's;
+//   wrongly framed  the locked tracker placed any frame 3 or more sender
+//                   samples off (the picture is split or shifted);
+//   not framed      anything else (no lock, a late one, or a loose one).
+// Scores are correlations of the shown 96 x 120 picture with the sent one.
+// Environment:
+//   FRAMING_QUALITY_PART=dev|held|all   the pictures worked with, the
+//                                       held-out ones, or both (default)
+//   FRAMING_QUALITY_QUICK=1             +300 ppm only, at 10000 Hz unless
+//   FRAMING_QUALITY_RATE=R              one rate only
+//   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
+//   FRAMING_QUALITY_RUNS=1              one line per run on standard error
+//   FRAMING_QUALITY_SEED=N              other starts, mistunings and noise
+#include <chrono>
 #include <cmath>
-#include <complex>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <numbers>
+#include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "codec/Codec.h"
-#include "tests/common/SentSignal.h"
-#include "viewer/AutoFraming.h"
+#include "FramingChannel.h"
 #include "viewer/CalibratedLevels.h"
-#include "viewer/Demodulator.h"
+#include "viewer/FrameVideo.h"
+#include "viewer/FramedPictures.h"
 #include "viewer/LineTiming.h"
-#include "viewer/PictureAverage.h"
 #include "viewer/PictureStore.h"
 
 namespace {
 
-constexpr double Rate = 10000;
-constexpr int Skipped = 3;      // frames not scored: the first three
-constexpr int FilterReach = 128;
+constexpr int SentFrames = 22;            // 8.4 s
+constexpr double ScoredFromSeconds = 5;   // frames shown from then on count
+constexpr double FramedError = 1.5;       // sender samples
+constexpr double WrongError = 3;
+constexpr double ScoreMargin = 0.03;
+// The reference's frame start is set by hand: the best of these shifts
+// from the true start, in sender samples.
+constexpr double HandReach = 2, HandStep = 0.5;
+constexpr double Snrs[] = {0, 20, 15};
+constexpr double Ppms[] = {-300, 0, 300};
+constexpr int Rates[] = {8000, 9000, 10000, 12000};
+// The pictures held out are the last ones the corpus script makes.
+const char* HeldOutMark = "held-";
 
-std::vector<double> readWav(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (file == nullptr) {
-        std::fprintf(stderr, "framing_quality: cannot read %s\n", path.c_str());
-        std::exit(1);
-    }
-    std::vector<short> all(static_cast<std::size_t>(info.frames * info.channels));
-    sf_readf_short(file, all.data(), info.frames);
-    sf_close(file);
-    std::vector<double> left;
-    for (std::size_t i = 0; i < all.size(); i += static_cast<std::size_t>(info.channels)) left.push_back(all[i]);
-    return left;
+bool envSet(const char* name) { return std::getenv(name) != nullptr && *std::getenv(name) != '\0'; }
+std::string envText(const char* name, const char* otherwise) {
+    return envSet(name) ? std::getenv(name) : otherwise;
 }
 
-// The card, top row first.
-std::vector<double> readPgm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int w = 0, h = 0, max = 0;
-    in >> magic >> w >> h >> max;
-    in.get();
-    std::vector<double> grey(static_cast<std::size_t>(w * h));
-    for (auto& g : grey) g = static_cast<unsigned char>(in.get());
-    if (magic != "P5" || w != 96 || h != 120) {
-        std::fprintf(stderr, "framing_quality: %s is not a 96 x 120 binary PGM\n", path.c_str());
-        std::exit(1);
-    }
-    return grey;
+rx::ReceiverSettings settingsFor(int rate, bool receiverSync) {
+    rx::ReceiverSettings s;
+    s.sampleRate = rate;
+    s.frameSamples = nbtv::FrameSamples;
+    s.lineSamples = receiverSync ? nbtv::LineSamples - 1 : nbtv::LineSamples;
+    s.syncLevel = 128;
+    s.syncOn = receiverSync ? 1 : -1;
+    s.framePicture = s.bufferTurn = s.polarity = 1;
+    s.lowPassCutoff = 1500;
+    s.demodMode = rx::DemodFM;
+    const rx::Levels levels = rx::calibratedLevels(s);
+    s.brightness = levels.brightness;
+    s.contrast = levels.contrast;
+    return s;
 }
 
-std::vector<double> convolve(const std::vector<double>& x, const std::vector<double>& h) {
-    // Symmetric taps of 2 FilterReach + 1: the delay is taken out.
-    std::vector<double> y(x.size(), 0.0);
-    const long n = static_cast<long>(x.size());
-    for (long i = 0; i < n; ++i) {
-        double sum = 0;
-        for (long k = -FilterReach; k <= FilterReach; ++k) {
-            const long j = i - k;
-            if (j >= 0 && j < n) sum += h[static_cast<std::size_t>(k + FilterReach)] * x[static_cast<std::size_t>(j)];
-        }
-        y[static_cast<std::size_t>(i)] = sum;
-    }
-    return y;
-}
-
-double blackman(long k) {
-    const double t = std::numbers::pi * (k + FilterReach) / (2.0 * FilterReach);
-    return 0.42 - 0.5 * std::cos(2 * t) + 0.08 * std::cos(4 * t);
-}
-
-std::vector<double> bandPass(double low, double high) {
-    std::vector<double> h(2 * FilterReach + 1);
-    for (long k = -FilterReach; k <= FilterReach; ++k) {
-        auto lowPass = [k](double f) {
-            const double w = 2 * f / Rate;
-            return k == 0 ? w : std::sin(std::numbers::pi * w * k) / (std::numbers::pi * k);
-        };
-        h[static_cast<std::size_t>(k + FilterReach)] = (lowPass(high) - lowPass(low)) * blackman(k);
-    }
-    return h;
-}
-
-std::vector<double> hilbert() {
-    std::vector<double> h(2 * FilterReach + 1, 0.0);
-    for (long k = -FilterReach; k <= FilterReach; ++k)
-        if (k % 2 != 0) h[static_cast<std::size_t>(k + FilterReach)] = 2.0 / (std::numbers::pi * k) * blackman(k);
-    return h;
-}
-
-struct Channel {
-    double ppm;
-    double snr;  // dB; 0 means no noise
-    double start;
-    double mistune;
-};
-
-std::vector<std::uint8_t> impair(const std::vector<double>& sent, const Channel& c, std::mt19937& random) {
-    std::vector<double> x = recorded(sent, c.ppm, c.start);
-    x = convolve(x, bandPass(300, 2700));
-    const std::vector<double> quadrature = convolve(x, hilbert());
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        const double phase = 2 * std::numbers::pi * c.mistune * static_cast<double>(n) / Rate;
-        x[n] = x[n] * std::cos(phase) - quadrature[n] * std::sin(phase);
-    }
-    if (c.snr > 0) {
-        double power = 0;
-        for (double v : x) power += v * v;
-        power /= static_cast<double>(x.size());
-        std::normal_distribution<double> noise(0.0, std::sqrt(power / std::pow(10.0, c.snr / 10)));
-        for (double& v : x) v += noise(random);
-    }
-    return eightBit(x);
-}
-
-double correlation(const std::uint8_t* store, const std::vector<double>& card) {
+// Correlation of the shown picture (store rows 119 down to 0) with the
+// sent one (top row first).
+double correlation(const rx::PictureStore& store, const std::vector<std::uint8_t>& sent) {
     double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-    const double n = 96.0 * 120.0;
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 96; ++x) {
-            const double a = store[(static_cast<std::size_t>(119 - y) * rx::PictureRowBytes) + static_cast<std::size_t>(x) * 3];
-            const double b = card[static_cast<std::size_t>(y * 96 + x)];
+    const double n = static_cast<double>(bench::Width) * bench::Height;
+    for (int y = 0; y < bench::Height; ++y)
+        for (int x = 0; x < bench::Width; ++x) {
+            const double a = store.bytes[static_cast<std::size_t>((bench::Height - 1 - y) * rx::PictureRowBytes + x * 3)];
+            const double b = sent[static_cast<std::size_t>(y * bench::Width + x)];
             sa += a;
             sb += b;
             saa += a * a;
@@ -152,166 +100,214 @@ double correlation(const std::uint8_t* store, const std::vector<double>& card) {
     return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
 }
 
-rx::ReceiverSettings settingsFor(bool sync) {
-    rx::ReceiverSettings s;
-    s.sampleRate = 10000;
-    s.frameSamples = 3841;
-    s.lineSamples = sync ? 119 : 120;
-    s.syncLevel = 128;
-    s.syncOn = sync ? 1 : -1;
-    s.framePicture = s.bufferTurn = s.polarity = 1;
-    s.lowPassCutoff = 1500;
-    s.demodMode = rx::DemodFM;
-    const rx::Levels levels = rx::calibratedLevels(s);
-    s.brightness = levels.brightness;
-    s.contrast = levels.contrast;
-    return s;
-}
+enum Outcome { Framed, Wrong, NotFramed };
 
-// The plain receiver's picture after sent frame k, its buffers started at
-// the best offset near the frame's true start (searched over +-8 samples).
-double referenceScore(const std::vector<std::uint8_t>& sound, const Channel& c, int k, bool sync,
-                      const std::vector<double>& card, rx::PictureStore& bestStore) {
-    const rx::ReceiverSettings s = settingsFor(sync);
-    const double frameStart = (3841.0 * k - c.start) * (1 + c.ppm * 1e-6);
-    const long guess = std::lround(frameStart) + 1 - rx::demodulatorDelay(s.lowPassCutoff);
-    double best = -1;
-    std::vector<std::uint8_t> buffer(rx::CaptureBufferBytes + rx::CaptureBufferSlack, 0);
-    rx::FrameArrays arrays = rx::makeFrameArrays(3841);
-    for (long o = guess - 8; o <= guess + 8; ++o) {
-        if (o - 3841 < 0 || o + 3846 > static_cast<long>(sound.size())) continue;
-        rx::PictureStore store;
-        for (long start : {o - 3841, o}) {
-            // As a capture buffer: the frame, then what an earlier frame left.
-            std::copy_n(sound.begin() + start, 3841, buffer.begin());
-            rx::demodulate(buffer.data(), s, arrays);
-            rx::scanFrame(arrays.videoSignal.data(), s, store);
-        }
-        const double score = correlation(store.bytes.data(), card);
-        if (score > best) {
-            best = score;
-            bestStore = store;
+struct Run {
+    std::string picture;
+    bool held = false, moving = false, senderSync = false, receiverSync = false;
+    double snr = 0, ppm = 0;
+    int rate = 0;
+    Outcome outcome = NotFramed;
+    double automatic = 0, reference = 0;  // mean scores over the scored frames
+    double lockSeconds = -1;              // the first frame shown framed and right
+    double handShift = 0;                 // where the reference was set, sender samples from the start
+};
+
+// One recording through the framed path, scored with one receiver setting.
+Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, const bench::Recording& rec,
+          int rate, bool receiverSync) {
+    Run run;
+    run.receiverSync = receiverSync;
+    const rx::ReceiverSettings s = settingsFor(rate, receiverSync);
+    rx::FramedPictures framed(rate, 1);
+    rx::PictureStore store, reference;
+    rx::FrameArrays arrays = rx::makeFrameArrays(nbtv::FrameSamples), work;
+    std::vector<float> video;
+    const double period = rec.period(), senderSample = rec.samplesPerSent;
+    const double scoredFrom = ScoredFromSeconds * rate;
+    const std::size_t chunk = static_cast<std::size_t>(std::lround(period));
+    double autoSum = 0, referenceSum = 0, handShift = 0;
+    bool handSet = false;
+    int scored = 0;
+    bool allRight = true, wrong = false;
+    for (std::size_t at = 0; at < rec.samples.size(); at += chunk) {
+        framed.feed(rec.samples.data() + at, std::min(chunk, rec.samples.size() - at));
+        while (framed.next(s, store, arrays)) {
+            const double start = framed.lastStart();
+            const long frame = std::lround((start - rec.frameStart(base, 0)) / period);
+            const double error = (start - rec.frameStart(base, frame)) / senderSample;
+            if (framed.lastFramed() && std::abs(error) >= WrongError) wrong = true;
+            if (framed.lastFramed() && std::abs(error) <= FramedError && run.lockSeconds < 0)
+                run.lockSeconds = start / rate;
+            if (start < scoredFrom || frame < 0) continue;
+            // The reference: the same frame cut where it starts, moved by
+            // as much as gives the best picture of the first frame scored
+            // (a channel draws the picture a little aside; a hand would set
+            // the frame there once).
+            const auto& sent = picture.frame(frame);
+            auto referencePicture = [&](double shift) {
+                rx::frameVideo(rec.samples.data(), static_cast<std::int64_t>(rec.samples.size()),
+                               rec.frameStart(base, frame) + shift * senderSample, period, s, work, video);
+                rx::scanFrame(video.data(), rx::frameVideoSettings(s), reference);
+                return correlation(reference, sent);
+            };
+            if (!handSet) {
+                double best = -2;
+                for (double shift = -HandReach; shift <= HandReach + 1e-9; shift += HandStep) {
+                    const double score = referencePicture(shift);
+                    if (score > best) {
+                        best = score;
+                        handShift = shift;
+                    }
+                }
+                handSet = true;
+            }
+            referencePicture(handShift);
+            autoSum += correlation(*framed.shown(), sent);
+            referenceSum += correlation(reference, sent);
+            ++scored;
+            if (!framed.lastFramed() || std::abs(error) > FramedError) allRight = false;
         }
     }
-    return best;
+    run.handShift = handShift;
+    run.automatic = scored > 0 ? autoSum / scored : 0;
+    run.reference = scored > 0 ? referenceSum / scored : 0;
+    if (wrong)
+        run.outcome = Wrong;
+    else if (scored > 0 && allRight && run.automatic >= run.reference - ScoreMargin)
+        run.outcome = Framed;
+    return run;
 }
 
-void writeU8Wav(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    SF_INFO info{};
-    info.samplerate = 10000;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_U8;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    std::vector<short> samples;
-    for (std::uint8_t b : bytes) samples.push_back(static_cast<short>((b - 128) * 256));
-    sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(file);
-}
-
-// nbtvcodec decode --auto on the impaired file; the per-frame stores.
-std::vector<double> autoScores(const std::string& wav, const std::string& dump, bool sync, int average,
-                               const std::vector<double>& card) {
-    std::vector<std::string> args = {wav, "--auto", "--dump-store", dump};
-    if (sync) args.push_back("--sync");
-    if (average > 1) {
-        args.push_back("--average");
-        args.push_back(std::to_string(average));
+struct Tally {
+    int runs = 0, framed = 0, wrong = 0, notFramed = 0;
+    double difference = 0, autoScore = 0, lock = 0;
+    int locks = 0;
+    void add(const Run& r) {
+        ++runs;
+        framed += r.outcome == Framed;
+        wrong += r.outcome == Wrong;
+        notFramed += r.outcome == NotFramed;
+        difference += r.automatic - r.reference;
+        autoScore += r.automatic;
+        if (r.lockSeconds >= 0) {
+            lock += r.lockSeconds;
+            ++locks;
+        }
     }
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    std::vector<double> scores;
-    if (runDecode(static_cast<int>(argv.size()), argv.data()) != 0) return scores;
-    std::ifstream in(dump, std::ios::binary);
-    std::vector<char> store(rx::PictureStoreBytes);
-    while (in.read(store.data(), static_cast<std::streamsize>(store.size())))
-        scores.push_back(correlation(reinterpret_cast<const std::uint8_t*>(store.data()), card));
-    return scores;
-}
+    void print(const std::string& name) const {
+        if (runs == 0) return;
+        std::printf("%-34s %5d %7.1f%% %6d %6d %+9.3f %6.3f %7.2f\n", name.c_str(), runs, 100.0 * framed / runs, wrong,
+                    notFramed, difference / runs, autoScore / runs, locks > 0 ? lock / locks : -1.0);
+    }
+};
 
-double meanFrom(const std::vector<double>& v, std::size_t from) {
-    double sum = 0;
-    std::size_t n = 0;
-    for (std::size_t i = from; i < v.size(); ++i, ++n) sum += v[i];
-    return n > 0 ? sum / static_cast<double>(n) : 0.0;
+void printTable(const std::vector<Run>& runs, const std::string& title) {
+    std::map<std::string, Tally> rows;
+    std::vector<std::string> order;
+    auto add = [&](const std::string& key, const Run& r) {
+        if (rows.find(key) == rows.end()) order.push_back(key);
+        rows[key].add(r);
+    };
+    for (const Run& r : runs) {
+        add("all", r);
+        add(r.snr > 0 ? "SNR " + std::to_string(static_cast<int>(r.snr)) + " dB" : "SNR clean", r);
+        add(std::string("sync ") + (r.senderSync ? "on" : "off") + ", receiver Sync " + (r.receiverSync ? "on" : "off"), r);
+        char ppm[32];
+        std::snprintf(ppm, sizeof ppm, "clock %+.0f ppm", r.ppm);
+        add(ppm, r);
+        add("rate " + std::to_string(r.rate) + " Hz", r);
+        add(r.moving ? "moving pictures" : "still pictures", r);
+        // The targets' own rows.
+        if (!r.moving && r.snr != 15 && r.ppm != 0) add("target: still, clean+20 dB, +-300", r);
+        if (!r.moving && r.snr == 15) add("target: still, 15 dB", r);
+    }
+    std::printf("\n%s\n%-34s %5s %8s %6s %6s %9s %6s %7s\n", title.c_str(), "condition", "runs", "framed", "wrong", "not",
+                "auto-ref", "auto", "lock s");
+    std::vector<std::string> sorted = order;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
+        auto rank = [](const std::string& k) {
+            if (k == "all") return 0;
+            if (k.rfind("SNR", 0) == 0) return 1;
+            if (k.rfind("sync", 0) == 0) return 2;
+            if (k.rfind("clock", 0) == 0) return 3;
+            if (k.rfind("rate", 0) == 0) return 4;
+            if (k.find("pictures") != std::string::npos) return 5;
+            return 6;
+        };
+        return rank(a) < rank(b);
+    });
+    for (const std::string& key : sorted) rows[key].print(key);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: framing_quality CARD.pgm PLAIN.wav SYNC.wav WORKDIR\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: framing_quality CORPUS_DIR (raw 8-bit grey files, 96 pixels wide)\n");
         return 2;
     }
-    const std::vector<double> card = readPgm(argv[1]);
-    const std::vector<double> sent[2] = {readWav(argv[2]), readWav(argv[3])};
-    const std::string work = argv[4];
-    // FRAMING_QUALITY_SEED draws other starts, mistunings and noise.
-    const char* seed = std::getenv("FRAMING_QUALITY_SEED");
-    std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261208u);
+    const auto began = std::chrono::steady_clock::now();
+    const std::string part = envText("FRAMING_QUALITY_PART", "all"), only = envText("FRAMING_QUALITY_ONLY", "");
+    const bool quick = envSet("FRAMING_QUALITY_QUICK"), verbose = envSet("FRAMING_QUALITY_RUNS");
+    const int onlyRate = std::atoi(envText("FRAMING_QUALITY_RATE", "0").c_str());
+    std::mt19937 random(static_cast<unsigned>(std::strtoul(envText("FRAMING_QUALITY_SEED", "20261208").c_str(), nullptr, 10)));
 
-    std::printf("%6s %5s %4s %9s %9s %7s %7s %9s\n", "ppm", "SNR", "sync", "reference", "auto", "diff",
-                "lock s", "average4 (framed by hand)");
-    const double snrs[] = {0, 20, 15, 10};
-    for (int sync = 0; sync < 2; ++sync)
-        for (double snr : snrs)
-            for (double ppm : {-500.0, -300.0, 0.0, 300.0, 500.0}) {
-                if (snr > 0 && std::abs(ppm) == 500) continue;  // the noisy rows at +-300 and 0
-                Channel c{ppm, snr, std::uniform_real_distribution<double>(0, 3841)(random),
-                          std::uniform_real_distribution<double>(-50, 50)(random)};
-                const std::vector<std::uint8_t> sound = impair(sent[sync], c, random);
-                // FRAMING_QUALITY_CASE=ppm,snr,sync (snr 0: clean) runs that row alone.
-                if (const char* only = std::getenv("FRAMING_QUALITY_CASE"); only != nullptr) {
-                    char row[64];
-                    std::snprintf(row, sizeof row, "%.0f,%.0f,%d", ppm, snr, sync);
-                    if (std::string(only) != row) continue;
-                }
-                const std::string wav = work + "/case.wav";
-                writeU8Wav(wav, sound);
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
+        if (entry.path().extension() == ".gray") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
 
-                double reference = 0;
-                int counted = 0;
-                // The same frames as the automatic score counts: every one
-                // after the first three (sent frame k is the k-th cut).
-                const double recordedFrame = 3841 * (1 + c.ppm * 1e-6);
-                const int lastFrame = static_cast<int>((static_cast<double>(sound.size()) - 16) / recordedFrame + c.start / 3841) - 1;
-                // And the reference's pictures averaged four at a time: what
-                // noise reduction could give with perfect framing.
-                rx::PictureAverage ideal(4);
-                double idealSum = 0;
-                int idealCount = 0;
-                for (int k = Skipped; k <= lastFrame; ++k, ++counted) {
-                    rx::PictureStore picture;
-                    const double score = referenceScore(sound, c, k, sync != 0, card, picture);
-                    const rx::PictureStore& averagedPicture = ideal.add(picture);
-                    if (k >= Skipped + 4) {
-                        idealSum += correlation(averagedPicture.bytes.data(), card);
-                        ++idealCount;
+    std::vector<Run> runs;
+    int pictures = 0;
+    for (const auto& file : files) {
+        const std::string name = file.stem().string();
+        const bool held = name.find(HeldOutMark) != std::string::npos;
+        if ((part == "dev" && held) || (part == "held" && !held)) continue;
+        if (!only.empty() && name.find(only) == std::string::npos) continue;
+        const bench::CorpusPicture picture = bench::readGrey(file.string(), name, pictures);
+        ++pictures;
+        for (const bool sync : {false, true}) {
+            // The channel's linear part once per picture and sync; the
+            // start within the frame, the noise and the card's clock for
+            // every run.
+            const double fraction = std::uniform_real_distribution<double>(0, 1)(random);
+            const double mistune = std::uniform_real_distribution<double>(-50, 50)(random);
+            const bench::ChannelBase base = bench::channelBase(bench::sentSequence(picture, sync, SentFrames), fraction, mistune);
+            for (const double snr : Snrs)
+                for (const double ppm : Ppms)
+                    for (const int rate : Rates) {
+                        if (quick && ppm != 300) continue;
+                        if (rate != onlyRate && (onlyRate != 0 || quick) && !(onlyRate == 0 && rate == nbtv::SignalRate))
+                            continue;
+                        const double recordedFrame = nbtv::FrameSamples * rate / bench::SentRate;
+                        const long skip = std::uniform_int_distribution<long>(0, static_cast<long>(recordedFrame))(random);
+                        const bench::Recording rec = bench::record(base, rate, ppm, snr, skip, random);
+                        for (const bool receiverSync : {false, true}) {
+                            if (receiverSync && !sync) continue;
+                            Run r = score(picture, base, rec, rate, receiverSync);
+                            r.picture = name;
+                            r.held = held;
+                            r.moving = picture.moving();
+                            r.senderSync = sync;
+                            r.snr = snr;
+                            r.ppm = ppm;
+                            r.rate = rate;
+                            if (verbose)
+                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f\n",
+                                             name.c_str(), sync, receiverSync, snr, ppm, rate,
+                                             r.outcome == Framed ? "framed" : r.outcome == Wrong ? "WRONG" : "not",
+                                             r.automatic, r.reference, r.lockSeconds, r.handShift);
+                            runs.push_back(r);
+                        }
                     }
-                    if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) std::fprintf(stderr, "r%.3f ", score);
-                    reference += score;
-                }
-                if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) std::fprintf(stderr, "\n");
-                reference /= counted;
-                const std::vector<double> scores = autoScores(wav, work + "/case.store", sync != 0, 1, card);
-                const double automatic = meanFrom(scores, Skipped);
-                if (std::getenv("FRAMING_QUALITY_FRAMES") != nullptr) {
-                    for (double v : scores) std::fprintf(stderr, " %.3f", v);
-                    std::fprintf(stderr, "\n");
-                }
-
-                rx::FramingTracker tracker;
-                tracker.feed(sound.data(), sound.size());
-                const double lock = tracker.lockedAt() >= 0 ? tracker.lockedAt() / Rate : -1;
-                std::string averaged = "-";
-                if (snr == 10) {
-                    const std::vector<double> a = autoScores(wav, work + "/case.store", sync != 0, 4, card);
-                    averaged = std::to_string(meanFrom(a, Skipped + 4)).substr(0, 5) + " (" +
-                               std::to_string(idealSum / std::max(idealCount, 1)).substr(0, 5) + ")";
-                }
-                std::printf("%+6.0f %5s %4s %9.3f %9.3f %+7.3f %7.2f %9s\n", ppm,
-                            snr > 0 ? std::to_string(static_cast<int>(snr)).c_str() : "clean", sync ? "on" : "off",
-                            reference, automatic, automatic - reference, lock, averaged.c_str());
-                std::fflush(stdout);
-            }
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    std::printf("framing-quality: %d pictures, %zu runs, %.0f s\n", pictures, runs.size(), seconds);
+    std::vector<Run> dev, held;
+    for (const Run& r : runs) (r.held ? held : dev).push_back(r);
+    if (!dev.empty()) printTable(dev, "Pictures worked with");
+    if (!held.empty()) printTable(held, "Pictures held out");
     return 0;
 }

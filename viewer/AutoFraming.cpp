@@ -1,40 +1,27 @@
 #include "viewer/AutoFraming.h"
 
-#include <algorithm>
-#include <cmath>
-
-#include "viewer/Demodulator.h"
+#include "viewer/FrameVideo.h"
 
 namespace rx {
 
-
-int demodulatorDelay(int lowPassCutoff) {
-    // The 800 Hz kernel is centred on offset 11, the other two on 12.
-    return lowPassCutoff == 800 ? 11 : 12;
-}
-
-bool AutoFraming::nextFrame(const ReceiverSettings& s, std::uint8_t* buffer, std::size_t bufferBytes) {
-    const std::int64_t n = usableFrameSamples(s.frameSamples);
-    const std::int64_t copied = std::min<std::int64_t>(n + 5, static_cast<std::int64_t>(bufferBytes));
-    // Samples older than this may have left the tracker's ring.
-    const std::int64_t oldest = tracker_.samplesFed() - static_cast<std::int64_t>(FramingTracker::RingSize) + 8192;
+bool AutoFraming::nextFrame(const ReceiverSettings& settings, Cut& cut) {
     while (tracker_.hasFrameStart()) {
-        // Sample 0 of a frame carries no picture; line position 0 is sample
-        // 1. Lines of the sender's clock are longer or shorter than the
-        // receiver's by the clock error: the cut moves by half of what that
-        // adds up to over the frame, so that the picture's first and last
-        // lines are off by as much and no more.
-        const double stretch = tracker_.period() - tracker_.nominalPeriod();
-        const std::int64_t first =
-            std::llround(tracker_.frontFrameStart() + 0.5 * stretch) + 1 - demodulatorDelay(s.lowPassCutoff);
-        if (first < oldest) {
+        const FramingTracker::FrameStart frame = tracker_.frontFrame();
+        std::int64_t first = 0, last = 0;
+        frameVideoSpan(settings, frame.start, frame.period, first, last);
+        // A frame whose sound has left the tracker's ring is passed over.
+        if (first < tracker_.samplesFed() - tracker_.samplesHeld()) {
             tracker_.popFrameStart();
             continue;
         }
-        if (tracker_.samplesFed() < first + copied) return false;
-        for (std::int64_t i = 0; i < copied; ++i) buffer[i] = tracker_.sampleAt(first + i);
+        if (tracker_.samplesFed() <= last) return false;
+        cut.sound.resize(static_cast<std::size_t>(last - first + 1));
+        for (std::int64_t n = first; n <= last; ++n) cut.sound[static_cast<std::size_t>(n - first)] = tracker_.sampleAt(n);
+        cut.first = first;
+        cut.start = frame.start - static_cast<double>(first);
+        cut.period = frame.period;
+        cut.framed = frame.framed;
         tracker_.popFrameStart();
-        lastCut_ = first;
         return true;
     }
     return false;

@@ -33,7 +33,8 @@ void setFraming(HWND window, bool on) {
         refreshReadouts(window);  // the frame rate the bar sets
         // The plain receiver goes on from the last frame start found, so the
         // picture stays where it stood.
-        if (a.framed.lastCut() >= 0) viewer.capture.alignTo = a.fedFrom + a.framed.lastCut();
+        const std::int64_t start = a.framed.plainStart(viewer.settings);
+        if (start >= 0) viewer.capture.alignTo = a.fedFrom + start;
     }
 }
 
@@ -86,7 +87,13 @@ const PictureStore* autoFramingBuffer(HWND window, const std::uint8_t* samples, 
         showPicture(window, store, arrays.videoSignal.data());
         shown = &store;
     }
-    showPictureNote(window, framed.tracker().locked() ? "" : "Searching for frames");
+    switch (framed.tracker().state()) {
+        case FramingState::Locked: showPictureNote(window, ""); break;
+        case FramingState::Searching: showPictureNote(window, "Searching for frames"); break;
+        // A still picture without line sync whose frame start leaves no
+        // trace: said, not guessed.
+        case FramingState::NothingToFind: showPictureNote(window, "No frame start to find"); break;
+    }
     dialog::setControlText(window, FrameRateReadout,
                            dialog::numberText(s.sampleRate / framed.tracker().period()));
     return shown;

@@ -1,7 +1,8 @@
 #pragma once
 // The framed picture, from samples to what is shown: frames cut where the
-// framing tracker finds them, demodulated and scanned into the picture
-// store, and averaged over the last few while the tracker holds the frame.
+// framing tracker finds them, demodulated, read on the sender's sample
+// grid (FrameVideo.h), scanned into the picture store, and averaged over
+// the last few while the tracker holds the frame.
 // The live receiver (fed each capture buffer) and the file decoder (fed the
 // file in pieces) both go this one way, so both show the same pictures from
 // the same samples.
@@ -30,25 +31,33 @@ public:
 
     // Unsigned 8-bit samples, 128 being zero.
     void feed(const std::uint8_t* samples, std::size_t count);
-    // The next frame found, cut, demodulated into `arrays` and scanned into
-    // `store`; shown() is then the picture to show. False while no whole
-    // frame is held.
+    // The next frame found, cut, demodulated (its video on the sender's
+    // grid in arrays.videoSignal) and scanned into `store`; shown() is then
+    // the picture to show. False while no whole frame is held.
     bool next(const ReceiverSettings& settings, PictureStore& store, FrameArrays& arrays);
     // The store of the last frame, or the average of the last pictures while
     // averaging and the tracker holds the frame; null before the first.
     const PictureStore* shown() const { return shown_; }
 
+    // The tracker: its state() (searching, locked, or nothing to find) and
+    // confidence() for the viewer to show, and lastFoundStart(), where the
+    // plain receiver can continue when automatic framing goes off.
     const FramingTracker& tracker() const { return framing_.tracker(); }
-    // Where the last frame cut began (as a capture buffer would begin for
-    // the plain receiver to show the same picture), in samples from the
-    // first sample fed since the last reset; -1 before the first.
-    std::int64_t lastCut() const { return framing_.lastCut(); }
+    // Where a capture buffer would begin for the plain receiver to show the
+    // last framed picture, in samples from the first sample fed since the
+    // last reset; -1 when the last frame shown was not framed.
+    std::int64_t plainStart(const ReceiverSettings& settings) const;
     int sampleRate() const { return framing_.tracker().sampleRate(); }
+    // The last frame shown: where its silent sample stood (a sample number
+    // in the samples fed) and whether the tracker had locked.
+    double lastStart() const { return static_cast<double>(cut_.first) + cut_.start; }
+    bool lastFramed() const { return cut_.framed; }
 
 private:
     AutoFraming framing_;
     PictureAverage average_;
-    std::vector<std::uint8_t> cut_;  // the frame as a capture buffer holds it
+    AutoFraming::Cut cut_;
+    FrameArrays work_;  // the demodulator's, for the cut
     const PictureStore* shown_ = nullptr;
 };
 

@@ -1,62 +1,74 @@
 #pragma once
-// Where the frame break stands in the last few frames, and how far it
-// moves from one frame to the next. The break measure of every sample is
-// summed over a short run (the channel's filters spread the one-sample
-// break over several) and kept for the last FoldFrames frames; the search
-// folds them for a range of frame periods, so that a break drifting with
-// the other station's clock still adds up over all of them, and picks the
-// period and place where it stands out from the noise.
-#include <cstddef>
+// The framing tracker's search state: epoch folding. The run phasors of
+// every sample of the last few frames are kept; at the end of each frame
+// they are folded at every period the clock error allows, the folds are
+// measured for the break (the phase restart) and for the line grid's slip,
+// and the search says where the newest frame starts, if the evidence is
+// clear. The follow state (FramingFollow) folds the same runs about each
+// expected start once the frame is found.
+#include <complex>
 #include <cstdint>
 #include <vector>
 
+#include "viewer/FramingParameters.h"
+
 namespace rx {
+
+// What one fold of frames shows.
+struct FoldFinding {
+    bool clear = false;       // the evidence points at one start
+    double start = 0;         // sample number of the newest frame's start
+    double period = 0;        // the fold's period, samples a frame
+    double confidence = 0;    // >= 1 when clear, the clearer the higher
+    // The pieces of evidence on their own (for measuring what each is worth):
+    double breakConfidence = 0;  // the break's peak, >= 1 when clear on its own
+    double breakStart = 0;
+    double gridConfidence = 0;   // the line sync grid's slip, >= 1 when clear
+    double gridStart = 0;
+    bool syncPresent = false;    // line sync bursts stand out at every line
+    double coherence = 0;        // how alike the folded frames are, 0..1
+};
 
 class FramingSearch {
 public:
-    static constexpr int FoldFrames = 8;
-    // The break measure is summed over 2 RunReach + 1 samples.
-    static constexpr int RunReach = 3;
-
-    struct Found {
-        bool found = false;
-        double position = 0;  // the break's sample number in the newest frame
-        double period = 0;    // samples per frame
-        double score = 0;     // how far it stands out: the noise's deviations
-    };
-
-    // Frames of about `period` samples (at most maxPeriod), lines of
-    // `lineSamples` of which there are `lines` a frame.
-    void reset(double maxPeriod, double lineSamples, int lines);
-    // Forget what was measured: folds count nothing before sample `from`.
+    void reset(const FramingParameters& p);
+    // Folds count nothing before sample `from`.
     void restart(std::int64_t from);
-    // The break measure of sample n, every sample in order.
-    void put(std::int64_t n, float measure);
-    // The fold over the last `frames` frames (1..FoldFrames) of the `bins`
-    // samples before `end`, for periods period + k step, |k| <= reach.
-    Found search(std::int64_t end, int bins, int frames, double period, double step, int reach);
+    // The run phasor that starts at sample n (the turn over samples n + 1 ..
+    // n + run), for every sample in order, or for the samples a follower
+    // needs.
+    void put(std::int64_t n, std::complex<float> run) {
+        const std::size_t i = static_cast<std::size_t>(n) & mask_;
+        runs_[i] = run;
+        sizes_[i] = std::abs(run);
+    }
+    std::complex<float> runAt(std::int64_t n) const {
+        return n < from_ ? std::complex<float>{} : runs_[static_cast<std::size_t>(n) & mask_];
+    }
+    float sizeAt(std::int64_t n) const { return n < from_ ? 0.0f : sizes_[static_cast<std::size_t>(n) & mask_]; }
+    // The samples held.
+    std::int64_t reach() const { return static_cast<std::int64_t>(mask_); }
 
-    // While the frames are followed: the fold of the last `frames` frames
-    // over the samples within `reach` of `predicted` in the newest, for
-    // periods period + k step, |k| <= steps. The break's place in the
-    // newest frame, the period, and in `score` how far the break stands
-    // out over the fold's floor, per frame; `floor` the floor per sample.
-    Found follow(double predicted, int reach, int frames, double period, double step, int steps, double& floor);
+    // The fold of the last `frames` frames that end before sample `end`,
+    // about `period` (every period the clock error allows).
+    FoldFinding search(std::int64_t end, double period, int frames);
 
 private:
-    bool decide(const std::vector<double>& row, int bins, int frames, double contrast, double share,
-                double minScore, int& peak, double& score) const;
-    float run(std::int64_t n) const { return runs_[static_cast<std::size_t>(n) & mask_]; }
-    bool decide(const std::vector<double>& row, int bins, double share, double minScore, int& peak,
-                double& score) const;
+    struct Fold {
+        std::vector<std::complex<float>> runs;
+        std::vector<float> sizes;
+    };
+    void breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
 
-    double lineSamples_ = 120;
-    int lines_ = 32;
+    FramingParameters p_;
     std::size_t mask_ = 0;
-    std::vector<float> measures_, runs_;
-    std::int64_t from_ = 0;  // measures before this are taken as none
-    std::vector<float> recent_, sums_;
-    std::vector<double> row_, best_, comb_, peaks_;
+    std::vector<std::complex<float>> runs_;
+    std::vector<float> sizes_;
+    std::int64_t from_ = 0;
+    // Working space, kept from frame to frame.
+    std::vector<std::complex<float>> recentRuns_;
+    std::vector<float> recentSizes_, profile_, lineFree_;
+    Fold work_, best_;
 };
 
 }  // namespace rx

@@ -1,27 +1,60 @@
 #pragma once
-// Finds the frames in the received sound by themselves. The sender restarts
-// its tone's phase at the first sample of every frame, so once a frame the
-// otherwise continuous FM tone breaks for one sample; lines may also start
-// with a short burst above white (line sync). The tracker measures the
-// phase advance of every sample, looks for the break where the advance
-// leaves the tones' band (less where the tone is weak, and never much for
-// one sample, so that noise's clicks count for little), folds that over
-// the last frames for every period a clock error allows while searching,
-// and once it has found the break follows it with the same fold about the
-// predicted start, with the sync bursts when the break is lost. The frame
-// period it reports is fractional: the sender's clock as this sound card
-// counts it.
+// Finds the sender's frames in the received sound by themselves.
 //
-// Fed samples as they come (any chunking gives the same results); the frame
-// starts it finds queue up for whoever cuts the frames.
+// What the sender's frame guarantees: every frame is one silent sample at
+// which the FM tone's phase restarts from 0, then 32 lines; it is one
+// sample longer than its lines, so the line grid slips by a sample where
+// one frame ends and the next begins; with line sync on, every line starts
+// with a burst above white. Nothing else marks the frame.
+//
+// The method, in the terms of the trade:
+// - Discriminator. A complex band-pass over the tones' band gives the
+//   analytic signal; the run phasor z[n + run] z*[n] measures the phase the
+//   tone turns through over a run of a few samples, about as long as a
+//   voice channel spreads a one-sample event.
+// - Break measure (FramingMeasures.h). Picture tones turn a run through an
+//   arc of angles; the restart adds an arbitrary jump, so the run that holds
+//   it lies outside the arc, or, where the jump changes from frame to frame
+//   (a moving picture), its phasors cancel.
+// - Epoch folding (FramingSearch.h). The run phasors of the last eight
+//   frames are summed (coherently, so that noise cancels and a still
+//   picture adds up) at every period a clock error of up to 600 ppm allows.
+//   In the fold the break stands out once the line-periodic part (line
+//   sync bursts, picture features the neighbouring lines share) is taken
+//   out, and the line sync bursts, timed line by line, show the grid's
+//   slip (LineGrid.h). Either one standing clear of everything else in the
+//   frame, the same two frames running, gives the lock; with line sync the
+//   two must agree.
+// - Tracking loop (FramingFollow.h). Once locked, only windows about the
+//   expected start and bursts are measured; the error moves the start by
+//   the phase gain (1/2) and the period by the period gain (1/10) each
+//   frame. Without a measure the loop runs on; two frames without a tone,
+//   or 64 without a measure, lose the lock.
+//
+// A still picture without line sync whose restart happens to turn the
+// phase within the tones' arc (and the channel's spread hides it) leaves
+// nothing to find: the tracker says so and keeps searching in case the
+// picture changes. Everything is worked out from the sample rate in force
+// (FramingParameters.h).
+//
+// Fed samples as they come (any chunking gives the same results); the
+// frame starts it finds queue up for whoever cuts the frames.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <vector>
 
+#include "viewer/FramingFollow.h"
+#include "viewer/FramingParameters.h"
 #include "viewer/FramingSearch.h"
 
 namespace rx {
+
+enum class FramingState {
+    Searching,      // the evidence is not clear yet (or there is no tone)
+    Locked,         // frames are where the tracker says
+    NothingToFind,  // a still picture without line sync whose frame start leaves no trace
+};
 
 class FramingTracker {
 public:
@@ -31,96 +64,99 @@ public:
     // Unsigned 8-bit samples, 128 being zero.
     void feed(const std::uint8_t* samples, std::size_t count);
 
-    bool locked() const { return locked_; }
-    // Line sync bursts seen in the last frame followed.
+    FramingState state() const { return state_; }
+    bool locked() const { return state_ == FramingState::Locked; }
+    // How clear the evidence is: >= 1 is clear enough to lock (or, while
+    // locked, to place the last frame); 0 without a tone.
+    double confidence() const { return confidence_; }
+    // Line sync bursts seen in the last frame followed or searched.
     bool syncPresent() const { return syncPresent_; }
     // Samples per frame: measured while locked, else the last measured (or
     // the nominal period before any lock).
     double period() const { return period_; }
-    double nominalPeriod() const { return nominalPeriod_; }
-    int sampleRate() const { return sampleRate_; }
+    double nominalPeriod() const { return p_.nominalPeriod; }
+    int sampleRate() const { return p_.sampleRate; }
+    const FramingParameters& parameters() const { return p_; }
     std::int64_t samplesFed() const { return total_; }
     // The sample number of the latest lock, -1 before any.
     std::int64_t lockedAt() const { return lockedAt_; }
+    // The start of the last frame found while locked (a sample number in
+    // the samples fed), -1 before any: where a plain receiver continues
+    // when automatic framing is turned off.
+    double lastFoundStart() const { return lastFoundStart_; }
+    // What the last search's fold showed, piece by piece.
+    const FoldFinding& lastFinding() const { return finding_; }
+    // For measuring the evidence: never lock, fold and search every frame.
+    void searchOnly(bool only) { searchOnly_ = only; }
 
     // Frame starts found so far and not yet taken, oldest first: where the
-    // frame's first sample stands, counted in samples from the first sample
-    // fed (fractional while locked). A start is final once queued.
+    // frame's silent first sample stands, counted in samples from the first
+    // sample fed (fractional). A start is final once queued; `framed` says
+    // whether the tracker was locked when it placed it.
+    struct FrameStart {
+        double start;
+        double period;
+        bool framed;
+    };
     bool hasFrameStart() const { return !starts_.empty(); }
-    double frontFrameStart() const { return starts_.front(); }
+    const FrameStart& frontFrame() const { return starts_.front(); }
+    double frontFrameStart() const { return starts_.front().start; }
     void popFrameStart() { starts_.pop_front(); }
 
-    // A fed sample still held (the last RingSize - 8192 or so); 128 (silence)
-    // before the first sample.
+    // A fed sample still held (the last few frames); 128 (silence) before
+    // the first sample.
     std::uint8_t sampleAt(std::int64_t n) const {
-        return n < 0 ? std::uint8_t{128} : ring_[static_cast<std::size_t>(n) & RingMask];
+        return n < 0 ? std::uint8_t{128} : ring_[static_cast<std::size_t>(n) & ringMask_];
     }
-    static constexpr std::size_t RingSize = std::size_t{1} << 17;
-
-    // The break measure of sample n (0 where the phase runs on inside the
-    // tones' band, up to 2 where it jumps against it); n must be held and
-    // have three later samples fed. Exposed for tests and benchmarks.
-    float breakMeasure(std::int64_t n) const;
-    float breakMeasure(std::int64_t n, double& magnitude) const;
+    // How many of the last samples fed are held.
+    std::int64_t samplesHeld() const { return static_cast<std::int64_t>(ringMask_) + 1; }
 
 private:
-    static constexpr std::size_t RingMask = RingSize - 1;
     void advance();
-    void searchSamples(std::int64_t from, std::int64_t to);
+    // The run phasors of samples first..last into the search's ring.
+    void putRuns(std::int64_t first, std::int64_t last);
+    void searchSamples(std::int64_t last);
     void searchFrameEnd();
     void followFrame();
-    void lockAt(double breakPosition, double period);
+    void lockAt(const FoldFinding& found);
     void loseLock(double nextStart);
-    // The search starts afresh at processed_; the frame's measure and the
-    // last search's find are forgotten.
     void restartSearch();
-    void clearFrameMeasure();
-    double predictedStart(std::int64_t frame) const;
-    bool measureSync(double predicted, double& position) const;
-    std::int64_t followEventAt(double predicted) const;
-    // Advance phasor of sample n: analytic sample n times the conjugate of
-    // sample n - 1.
-    void advance(std::int64_t n, double& re, double& im) const;
+    std::int64_t followEventAt() const;
 
-    int sampleRate_ = 10000;
-    double scale_ = 1.0;  // receiver samples per sender sample, nominally
-    double nominalPeriod_ = 3841;
-    double period_ = 3841;
-    double centreCos_ = 0, centreSin_ = 0;  // middle of the tones' band
-    double syncCos_ = 1, syncSin_ = 0;       // phase advance of the sync burst
-    int window_ = 12;                        // break search reach while following
-
+    FramingParameters p_;
     std::vector<std::uint8_t> ring_;
+    std::size_t ringMask_ = 0;
     std::int64_t total_ = 0;
+    std::vector<float> scratch_;                 // samples being searched
+    std::vector<std::complex<float>> analytic_;  // and their analytic samples
 
-    // Searching: frames of the running period from modelStart_, the break
-    // measure of each sample handed to the search.
-    bool locked_ = false;
+    FramingState state_ = FramingState::Searching;
+    double confidence_ = 0;
+    bool syncPresent_ = false;
+    double period_ = 0;
+    std::int64_t lockedAt_ = -1;
+    double lastFoundStart_ = -1;
+
+    // Searching: frames of the running period from modelStart_; every
+    // sample's run phasor goes to the search.
+    FramingSearch search_;
     double modelStart_ = 0;
     std::int64_t modelBase_ = 0;
-    std::int64_t processed_ = 0;
-    std::vector<float> scratch_, measures_;
-    FramingSearch search_;
-    int searchedFrames_ = 0;  // frames with a tone in the fold
-    double frameMeasure_ = 0;  // the break measure of the frame so far
-    double frameMagnitude_ = 0;  // and the size of its advance phasors
-    float level_ = 0;            // below this size the measure is weighed down
-    std::vector<float> magnitudes_;
-    std::int64_t frameSamples_ = 0;
+    std::int64_t processed_ = 0;  // the next run phasor to work out
+    int searchedFrames_ = 0;      // frames with a tone in the fold
+    double frameAlong_ = 0, frameHeard_ = 0;  // the frame's tone so far
+    std::int64_t frameRuns_ = 0;
     bool haveFound_ = false;
+    bool searchOnly_ = false;
     double lastFound_ = 0;
+    FoldFinding finding_;
 
-    // Following: the frame being followed, and the start of the last one.
-    std::int64_t frame_ = 0;
-    std::int64_t eventAt_ = 0;
-    double fitStart_ = 0;
-    std::int64_t fitFrame_ = 0;
-    int missed_ = 0;
-    int followedFrames_ = 0;  // frames of break measure the follow fold has
-    bool syncPresent_ = false;
-    std::int64_t lockedAt_ = -1;
+    // Following.
+    FramingFollow follow_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> windows_;
+    int missed_ = 0, toneless_ = 0;
 
-    std::deque<double> starts_;
+    std::deque<FrameStart> starts_;
 };
 
 }  // namespace rx

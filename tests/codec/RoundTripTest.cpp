@@ -88,3 +88,50 @@ TEST(RoundTrip, TestCardColumnsComeBack) {
     EXPECT_LT(shownGrey(0), 20);  // the card spans most of the receiver's range
     EXPECT_GT(shownGrey(255), 180);
 }
+
+// A clean file that starts on a frame, decoded with --auto, shows the
+// picture where it was sent, whether the frames are found or not: the
+// frames came out 16 rows up for a photo and drawings on white.
+TEST(RoundTrip, AutoFramedCleanFileIsNotShifted) {
+    ASSERT_TRUE(QFileInfo(codecProgram()).isExecutable()) << codecProgram().toStdString() << " is not built";
+    QTemporaryDir dir;
+    auto drawing = [](int x, int y) {
+        const double r = std::hypot(x - 48.0, y - 60.0);
+        return std::abs(r - 35) < 1.5 || (std::abs(x - 48) < 1 && r < 45) ? 0 : 255;
+    };
+    auto photo = [](int x, int y) {
+        if (y >= 15 && y < 55 && x >= 10 && x < 45) return 245;
+        const double v = 128 + 60 * std::sin(y / 13.0) * std::cos(x / 9.0) + 50 * std::sin((y + 2 * x) / 29.0);
+        return static_cast<int>(std::clamp(v, 0.0, 255.0));
+    };
+    for (const auto& [name, grey] : {std::pair<const char*, int (*)(int, int)>{"drawing", drawing}, {"photo", photo}}) {
+        SCOPED_TRACE(name);
+        QImage card(PictureColumns, PictureRows, QImage::Format_RGB32);
+        for (int y = 0; y < PictureRows; ++y)
+            for (int x = 0; x < PictureColumns; ++x) card.setPixel(x, y, qRgb(grey(x, y), grey(x, y), grey(x, y)));
+        const QString cardPath = dir.filePath(QStringLiteral("card.png")), sound = dir.filePath(QStringLiteral("card.wav")),
+                      shownPath = dir.filePath(QStringLiteral("shown.png"));
+        ASSERT_TRUE(card.save(cardPath));
+        QString output;
+        ASSERT_TRUE(runCodec({"encode", cardPath, "-o", sound, "--frames", "12"}, output)) << output.toStdString();
+        ASSERT_TRUE(runCodec({"decode", sound, "--auto", "--png", shownPath}, output)) << output.toStdString();
+        const QImage shown = QImage(shownPath).convertToFormat(QImage::Format_Grayscale8);
+        ASSERT_EQ(shown.size(), QSize(PictureColumns, PictureRows));
+        // The row shift in -20..20 at which the shown picture is most like
+        // the card (rows 25..94, the lines' own columns).
+        auto likeness = [&](int shift) {
+            double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0, n = 0;
+            for (int y = 25; y < 95; ++y)
+                for (int x = 0; x < PictureColumns; x += 3) {
+                    const double a = qGray(shown.pixel(x, y)), b = grey(x, y + shift);
+                    sa += a, sb += b, saa += a * a, sbb += b * b, sab += a * b, ++n;
+                }
+            return (sab - sa * sb / n) / std::sqrt((saa - sa * sa / n) * (sbb - sb * sb / n));
+        };
+        int best = 0;
+        for (int shift = -20; shift <= 20; ++shift)
+            if (likeness(shift) > likeness(best)) best = shift;
+        EXPECT_LE(std::abs(best), 1);
+        EXPECT_GT(likeness(0), 0.5);
+    }
+}

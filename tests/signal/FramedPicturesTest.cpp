@@ -1,0 +1,245 @@
+// The framed picture of the kinds of pictures hams send, through a voice
+// channel with a clock error and noise, at the rates the viewer offers:
+// the picture shows as sent, upright and in place, and the tracker never
+// shows a picture as framed that is not. A still picture that leaves
+// nothing to find is reported so.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "tests/common/SentSignal.h"
+#include "tests/common/VoiceChannel.h"
+#include "viewer/CalibratedLevels.h"
+#include "viewer/FramedPictures.h"
+
+namespace {
+
+using Grey = std::function<int(int row, int column)>;  // row 0 at the bottom
+
+// A callsign card: block letters 5 x 7 cells of 3 x 4 pixels, black on
+// white, in the middle of the picture.
+Grey callsignCard(const std::string& text) {
+    static const char* const glyphs[][7] = {
+        {" ### ", "#   #", "#    ", "# ###", "#   #", "#   #", " ### "},  // G
+        {"   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "},  // 4
+        {" ### ", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"},  // A
+        {"#### ", "#   #", "#   #", "#### ", "#   #", "#   #", "#### "},  // B
+        {" ### ", "#   #", "#    ", "#    ", "#    ", "#   #", " ### "},  // C
+    };
+    const std::string letters = "G4ABC";
+    return [=](int row, int column) {
+        const int top = 119 - row, width = static_cast<int>(text.size()) * 6 * 3;
+        const int x = column - (96 - width) / 2, y = top - (120 - 7 * 4) / 2;
+        if (x < 0 || y < 0 || x >= width || y >= 7 * 4) return 255;
+        const std::size_t glyph = letters.find(text[static_cast<std::size_t>(x / 18)]);
+        const int cellX = x % 18 / 3, cellY = y / 4;
+        return cellX < 5 && glyphs[glyph][cellY][cellX] == '#' ? 0 : 255;
+    };
+}
+
+// A line drawing on white: a circle and a cross of thin black lines.
+int drawingOnWhite(int row, int column) {
+    const double dx = column - 48, dy = row - 60, r = std::sqrt(dx * dx + dy * dy);
+    const bool circle = std::abs(r - 35) < 1.5, cross = std::abs(dx) < 1 || std::abs(dy) < 1;
+    return circle || (cross && r < 45) ? 0 : 255;
+}
+
+// A photo-like picture: light and shade across it, a bright and a dark
+// block.
+int photoLike(int row, int column) {
+    if (row >= 65 && row < 105 && column >= 10 && column < 45) return 245;
+    if (row >= 15 && row < 50 && column >= 55 && column < 90) return 10;
+    const double v = 128 + 60 * std::sin(row / 13.0) * std::cos(column / 9.0) + 50 * std::sin((row + 2 * column) / 29.0);
+    return static_cast<int>(std::clamp(v, 0.0, 255.0));
+}
+
+struct Sent {
+    Grey grey;
+    bool lineSync = false;
+};
+
+struct Channel {
+    int rate = 10000;
+    double ppm = 300;
+    double snr = 20;  // dB; 0 is no noise and no voice channel
+    double from = 1234.25;  // sender sample the recording starts at
+};
+
+// The sound as a card of `channel.rate` hears it: every sender sample lasts
+// rate / 10000 (1 + ppm 1e-6) recorded samples.
+std::vector<std::uint8_t> received(const Sent& sent, const Channel& channel, int frames) {
+    std::vector<double> x = sentFrames(greyPicture(sent.grey), sent.lineSync, frames);
+    if (channel.snr > 0) x = voiceChannel(x);
+    const double stretch = channel.rate / 10000.0 * (1 + channel.ppm * 1e-6);
+    x = recorded(x, (stretch - 1) * 1e6, channel.from);
+    if (channel.snr > 0) addNoise(x, channel.snr, 7);
+    return eightBit(x);
+}
+
+rx::ReceiverSettings settingsAt(int rate, bool receiverSync) {
+    rx::ReceiverSettings s;
+    s.sampleRate = rate;
+    s.frameSamples = 3841;
+    s.lineSamples = receiverSync ? 119 : 120;
+    s.syncLevel = 128;
+    s.syncOn = receiverSync ? 1 : -1;
+    s.framePicture = s.bufferTurn = s.polarity = 1;
+    s.lowPassCutoff = 1500;
+    s.demodMode = rx::DemodFM;
+    const rx::Levels levels = rx::calibratedLevels(s);
+    s.brightness = levels.brightness;
+    s.contrast = levels.contrast;
+    return s;
+}
+
+// How alike the shown rows 8..111 are to the sent rows `shift` higher, on
+// the lines' own columns: their correlation.
+double likeness(const rx::PictureStore& store, const Grey& grey, int shift) {
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0, n = 0;
+    for (int row = 8; row <= 111; ++row)
+        for (int line = 0; line < 32; ++line) {
+            const int column = 93 - 3 * line;
+            const double a = store.bytes[static_cast<std::size_t>(row * rx::PictureRowBytes + column * 3)];
+            const double b = (grey(row + shift, column) + grey(row + shift, column + 1) + grey(row + shift, column + 2)) / 3.0;
+            sa += a;
+            sb += b;
+            saa += a * a;
+            sbb += b * b;
+            sab += a * b;
+            ++n;
+        }
+    const double cov = sab - sa * sb / n, va = saa - sa * sa / n, vb = sbb - sb * sb / n;
+    return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
+}
+
+struct Shown {
+    int frames = 0, framed = 0;
+    double firstFramedSeconds = -1;
+    double worstError = 0;  // of a frame shown as framed, in sender samples
+    rx::PictureStore last;  // the last picture shown
+    rx::FramingState state = rx::FramingState::Searching;
+};
+
+Shown show(const Sent& sent, const Channel& channel, bool receiverSync, int frames = 20) {
+    const std::vector<std::uint8_t> sound = received(sent, channel, frames);
+    const rx::ReceiverSettings s = settingsAt(channel.rate, receiverSync);
+    rx::FramedPictures framed(channel.rate);
+    rx::FrameArrays arrays = rx::makeFrameArrays(s.frameSamples);
+    rx::PictureStore store;
+    Shown shown;
+    const double senderSample = channel.rate / 10000.0 * (1 + channel.ppm * 1e-6);
+    const double period = 3841 * senderSample;
+    // Sent frame f starts at recorded sample (3841 f - from) senderSample.
+    const double first = (3841 - std::fmod(channel.from, 3841)) * senderSample;
+    const std::size_t chunk = static_cast<std::size_t>(period);
+    for (std::size_t at = 0; at < sound.size(); at += chunk) {
+        framed.feed(sound.data() + at, std::min(chunk, sound.size() - at));
+        while (framed.next(s, store, arrays)) {
+            ++shown.frames;
+            if (!framed.lastFramed()) continue;
+            ++shown.framed;
+            const double error = std::remainder(framed.lastStart() - first, period) / senderSample;
+            shown.worstError = std::max(shown.worstError, std::abs(error));
+            if (shown.firstFramedSeconds < 0) shown.firstFramedSeconds = framed.lastStart() / channel.rate;
+        }
+    }
+    shown.last = *framed.shown();
+    shown.state = framed.tracker().state();
+    return shown;
+}
+
+// The shift in -4..4 rows at which the shown picture is most like the sent
+// one.
+int bestShift(const rx::PictureStore& store, const Grey& grey) {
+    int best = 0;
+    for (int shift = -4; shift <= 4; ++shift)
+        if (likeness(store, grey, shift) > likeness(store, grey, best)) best = shift;
+    return best;
+}
+
+// Framed within five seconds, never shown framed where it is not, and the
+// last picture upright and in place: most like the sent one unshifted (the
+// receiver's Sync, which starts each line after the burst's first sample,
+// shows it a row or two higher).
+void expectFramed(const Sent& sent, const Channel& channel, bool receiverSync) {
+    const Shown shown = show(sent, channel, receiverSync);
+    ASSERT_GT(shown.framed, 0);
+    EXPECT_LT(shown.firstFramedSeconds, 5.0);
+    EXPECT_LE(shown.worstError, 1.5);
+    EXPECT_EQ(shown.state, rx::FramingState::Locked);
+    EXPECT_GT(likeness(shown.last, sent.grey, 0), 0.5);
+    const int shift = bestShift(shown.last, sent.grey);
+    EXPECT_GE(shift, receiverSync ? 0 : -1);
+    EXPECT_LE(shift, receiverSync ? 2 : 1);
+}
+
+// The card that rolled by about three rows a second, never framed.
+TEST(FramedPictures, CallsignCardFrames) {
+    SCOPED_TRACE("G4ABC");
+    expectFramed({callsignCard("G4ABC"), false}, {}, false);
+}
+
+// Drawings on white stood still split and shifted, which looked framed.
+TEST(FramedPictures, DrawingOnWhiteFramesOrSaysNot) {
+    const Shown shown = show({drawingOnWhite, false}, {}, false);
+    EXPECT_LE(shown.worstError, 1.5);
+    if (shown.framed > 0) {
+        EXPECT_LE(std::abs(bestShift(shown.last, drawingOnWhite)), 1);
+    }
+    // With line sync it frames, whatever the restart does.
+    expectFramed({drawingOnWhite, true}, {}, false);
+}
+
+// The sender's line sync with the receiver's Sync off: the bursts place the
+// frame; the picture shows in place, the bursts in its bottom rows.
+TEST(FramedPictures, LineSyncWithTheReceiversSyncOff) {
+    expectFramed({photoLike, true}, {}, false);
+    expectFramed({photoLike, true}, {}, true);
+}
+
+// The same sound heard at 8000 and 12000 samples a second frames alike.
+TEST(FramedPictures, EveryRate) {
+    for (const int rate : {8000, 12000}) {
+        SCOPED_TRACE(rate);
+        Channel channel;
+        channel.rate = rate;
+        expectFramed({callsignCard("G4ABC"), true}, channel, false);
+        expectFramed({callsignCard("G4ABC"), true}, channel, true);
+        expectFramed({drawingOnWhite, true}, channel, false);
+    }
+}
+
+// A steady tone, a whole number of cycles a frame: a picture with nothing
+// to mark its frames. Never framed; said so.
+TEST(FramedPictures, NothingToFindIsSaid) {
+    std::vector<std::uint8_t> tone(20 * 3841);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<std::uint8_t>(128 + std::lround(16 * std::sin(2 * std::numbers::pi * 768 * i / 3841.0)));
+    rx::FramingTracker tracker;
+    tracker.feed(tone.data(), tone.size());
+    EXPECT_EQ(tracker.state(), rx::FramingState::NothingToFind);
+    EXPECT_LT(tracker.confidence(), 1);
+    EXPECT_EQ(tracker.lockedAt(), -1);
+    EXPECT_EQ(tracker.lastFoundStart(), -1);
+}
+
+// The last frame start found is where the plain receiver can take over.
+TEST(FramedPictures, LastFrameStartFound) {
+    const Channel channel;
+    const std::vector<std::uint8_t> sound = received({photoLike, true}, channel, 12);
+    rx::FramingTracker tracker;
+    tracker.feed(sound.data(), sound.size());
+    ASSERT_TRUE(tracker.locked());
+    const double senderSample = 1 + channel.ppm * 1e-6, period = 3841 * senderSample;
+    const double first = (3841 - std::fmod(channel.from, 3841)) * senderSample;
+    EXPECT_LE(std::abs(std::remainder(tracker.lastFoundStart() - first, period)), 1.5);
+    // Within the last two frames fed.
+    EXPECT_GT(tracker.lastFoundStart(), static_cast<double>(tracker.samplesFed()) - 2 * period);
+}
+
+}  // namespace

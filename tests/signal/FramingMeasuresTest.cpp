@@ -1,0 +1,158 @@
+// The pieces the framing tracker decides with: the parameters every rate
+// gets, the discriminator, the break measure, the peak helper, the line
+// sync grid's slip, and the frame read on the sender's grid.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <vector>
+
+#include "tests/common/SentSignal.h"
+#include "viewer/FrameVideo.h"
+#include "viewer/FramingMeasures.h"
+#include "viewer/FramingParameters.h"
+#include "viewer/LineGrid.h"
+
+namespace {
+
+using cf = std::complex<float>;
+
+// The discriminator's gain at a frequency.
+double gainAt(const rx::FramingParameters& p, double hz) {
+    std::complex<double> sum = 0;
+    for (int k = -p.analyticReach; k <= p.analyticReach; ++k)
+        sum += std::complex<double>(p.analyticTaps[static_cast<std::size_t>(k + p.analyticReach)]) *
+               std::polar(1.0, -2 * std::numbers::pi * hz / p.sampleRate * k);
+    return std::abs(sum);
+}
+
+TEST(FramingParameters, FromTheRateInForce) {
+    for (const int rate : {8000, 9000, 10000, 12000, 44100, 48000}) {
+        SCOPED_TRACE(rate);
+        const rx::FramingParameters p = rx::framingParameters(rate);
+        EXPECT_DOUBLE_EQ(p.nominalPeriod, 3841.0 * rate / 10000);
+        EXPECT_DOUBLE_EQ(p.linePeriod, 120.0 * rate / 10000);
+        // The tones pass; their mirror images, which would make the phase
+        // wobble, do not.
+        for (const double hz : {1727.7, 2348.4, 2969.0}) {
+            EXPECT_NEAR(gainAt(p, hz), 1.0, 0.12) << hz;
+            EXPECT_LT(gainAt(p, -hz), 0.05) << hz;
+        }
+        // A clock error of 300 ppm is within the search's reach.
+        EXPECT_GT(p.periodSteps * p.periodStep, 300e-6 * p.nominalPeriod);
+    }
+}
+
+// A run of `run` samples of a steady tone, as the discriminator turns it.
+cf toneRun(const rx::FramingParameters& p, double hz, float size = 1) {
+    return std::polar(size, static_cast<float>(2 * std::numbers::pi * hz / p.sampleRate * p.run));
+}
+
+TEST(FramingMeasures, BreakMeasureKnowsTheTonesFromARestart) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const rx::ToneArc arc = rx::toneArc(p);
+    for (const double hz : {1727.7, 2000.0, 2348.4}) EXPECT_EQ(rx::breakMeasure(toneRun(p, hz), 1, 0.1f, arc), 0) << hz;
+    // A restart that turns the run half a turn away from the picture's.
+    const cf restarted = toneRun(p, 2000) * std::polar(1.0f, static_cast<float>(std::numbers::pi));
+    EXPECT_GT(rx::breakMeasure(restarted, 1, 0.1f, arc), 1);
+    // Eight frames of it folded stand as high; eight frames whose runs
+    // turned every way count for little.
+    EXPECT_NEAR(rx::breakMeasure(8.0f * restarted, 8, 0.8f, arc), rx::breakMeasure(restarted, 1, 0.1f, arc), 1e-5);
+    cf scattered = 0;
+    for (int j = 0; j < 8; ++j) scattered += std::polar(1.0f, static_cast<float>(j * std::numbers::pi / 4));
+    EXPECT_LT(rx::breakMeasure(scattered, 8, 0.8f, arc), 0.1);
+    // Where the tone is weak it counts for less.
+    EXPECT_LT(rx::breakMeasure(0.01f * restarted, 0.01f, 0.1f, arc), 0.2);
+}
+
+TEST(FramingMeasures, StrongestPeakPlacesAndWeighsIt) {
+    std::vector<float> v(100, 1.0f);
+    // A parabola through 40, 41, 42 that tops a sixth past 41, and a rival.
+    v[40] = 5;
+    v[41] = 6;
+    v[42] = 5.5f;
+    v[80] = 3;
+    rx::Peak peak = rx::strongestPeak(v.data(), 100, 10, false);
+    EXPECT_EQ(peak.at, 41);
+    EXPECT_NEAR(peak.position, 41 + 1.0 / 6, 1e-9);
+    EXPECT_FLOAT_EQ(peak.rival, 3);
+    EXPECT_GT(peak.mean, 1);
+    // On a circle the rival 10 away across the end is no rival.
+    std::vector<float> w(100, 0.0f);
+    w[2] = 4;
+    w[95] = 3;
+    peak = rx::strongestPeak(w.data(), 100, 10, true);
+    EXPECT_EQ(peak.at, 2);
+    EXPECT_FLOAT_EQ(peak.rival, 0);
+}
+
+// A fold of frames of white with a line sync burst at every line, the grid
+// slipping by a sample where the frame starts; the frame's first burst may
+// be mangled by the restart.
+std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start, bool mangleFirst, std::vector<float>& sizes) {
+    const int bins = from + static_cast<int>(p.nominalPeriod) + 200;
+    std::vector<cf> runs(static_cast<std::size_t>(bins), toneRun(p, 2348.4));
+    sizes.assign(runs.size(), 1.0f);
+    for (int frame = -1; frame <= 1; ++frame)
+        for (int line = 0; line < p.lines; ++line) {
+            // Sender samples 1 + 120 line .. + 4 of the frame: runs starting
+            // within them dip and turn beyond white.
+            const double burst = start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
+            for (int b = static_cast<int>(std::ceil(burst)) - 1; b < burst + 4 * p.scale - 1; ++b) {
+                if (b < 0 || b >= bins) continue;
+                const bool mangled = mangleFirst && line == 0;
+                runs[static_cast<std::size_t>(b)] = toneRun(p, mangled ? 1000 : 2969.0, 0.3f);
+                sizes[static_cast<std::size_t>(b)] = 0.3f;
+            }
+        }
+    return runs;
+}
+
+TEST(LineGrid, TheSlipPlacesTheFrame) {
+    for (const bool mangled : {false, true})
+        for (const double start : {300.0, 1900.0, 3700.0}) {
+            SCOPED_TRACE(start);
+            SCOPED_TRACE(mangled);
+            const rx::FramingParameters p = rx::framingParameters(10000);
+            std::vector<float> sizes;
+            const int from = 200;
+            const std::vector<cf> runs = burstFold(p, from, from + start, mangled, sizes);
+            const rx::LineGrid grid =
+                rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+            ASSERT_TRUE(grid.present);
+            EXPECT_GE(grid.confidence, 1);
+            EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+        }
+}
+
+TEST(LineGrid, NoBurstsNoGrid) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const std::vector<cf> runs(5000, toneRun(p, 2348.4));
+    const std::vector<float> sizes(5000, 1.0f);
+    EXPECT_FALSE(rx::measureLineGrid(runs.data(), sizes.data(), 5000, 200, p.nominalPeriod, p).present);
+}
+
+// At the sender's own rate and clock, a frame's video is the demodulated
+// capture buffer that starts one sample after the frame's silent sample.
+TEST(FrameVideo, OnTheSendersGridAtItsRate) {
+    const std::vector<std::uint8_t> sound = eightBit(sentFrames(randomPicture(3), false, 3));
+    rx::ReceiverSettings s;
+    s.sampleRate = 10000;
+    s.frameSamples = 3841;
+    s.lowPassCutoff = 1500;
+    s.demodMode = rx::DemodFM;
+    s.polarity = 1;
+    rx::FrameArrays work, plain = rx::makeFrameArrays(3841);
+    std::vector<float> video;
+    rx::frameVideo(sound.data(), static_cast<std::int64_t>(sound.size()), 3841, 3841, s, work, video);
+    // The plain receiver's buffer, cut where the sender's sample 1 comes
+    // out of the demodulator's delay.
+    std::vector<std::uint8_t> buffer(rx::CaptureBufferBytes + rx::CaptureBufferSlack, 128);
+    const int first = 3841 + 1 - rx::demodulatorDelay(s.lowPassCutoff);
+    std::copy(sound.begin() + first, sound.begin() + first + 3841 + 4, buffer.begin());
+    rx::demodulate(buffer.data(), s, plain);
+    for (int m = 2; m < 3800; ++m) ASSERT_NEAR(video[static_cast<std::size_t>(m)], plain.videoSignal[static_cast<std::size_t>(m)], 1e-5) << m;
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include "viewer/FramingFollow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "core/SignalFormat.h"
+#include "viewer/FramingMeasures.h"
+#include "viewer/LineGrid.h"
+
+namespace rx {
+
+namespace {
+
+// The break's fold about the expected start is read this many sender
+// samples wider each way than the break is looked for, so that frames the
+// loop has since moved still line up.
+constexpr double WindowMarginSamples = 12;
+// Where it is looked for, a break half as high as the search needs is
+// taken.
+constexpr float FollowFloor = 0.075f;
+// The frame holds a tone when the run phasors of a stretch in the middle of
+// a line (clear of the bursts) mostly turn within the tones' arc and are
+// not silent: ToneSamples sender samples from ToneAt on.
+constexpr double ToneShare = 0.5;
+constexpr double SilentSize = 1;
+constexpr double ToneAt = 1 + nbtv::LineSamples * (nbtv::LinesPerFrame / 2) + nbtv::LineSamples / 4;
+constexpr double ToneSamples = nbtv::LineSamples / 2;
+// The break's fold is tried at periods up to this many of the search's
+// steps either side of the loop's.
+constexpr int FollowSteps = 4;
+// The bursts are there when the run at the burst's place turns this much
+// beyond white in this share of the lines.
+constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
+constexpr double BurstLines = 0.75;
+
+}  // namespace
+
+void FramingFollow::lock(double start, double period, bool sync) {
+    start_ = start;
+    period_ = period;
+    sync_ = sync;
+    // The search measured every sample of the frames before.
+    followed_ = p_.foldFrames - 1;
+}
+
+void FramingFollow::windows(std::vector<std::pair<std::int64_t, std::int64_t>>& out) const {
+    out.clear();
+    const double expected = expectedStart();
+    const std::int64_t breakRun = std::llround(expected - 0.5 * p_.run - 0.5 * p_.scale);
+    const std::int64_t reach = p_.followReach + std::llround(WindowMarginSamples * p_.scale);
+    out.emplace_back(breakRun - reach, breakRun + reach);
+    const std::int64_t tone = std::llround(expected + ToneAt * p_.scale);
+    out.emplace_back(tone, tone + std::llround(ToneSamples * p_.scale));
+    if (!sync_) return;
+    const double line = p_.linePeriod * period_ / p_.nominalPeriod;
+    const std::int64_t burstReach = p_.burstReach + p_.run + p_.burstSamples;
+    for (int k = 0; k < p_.lines; ++k) {
+        const std::int64_t centre = std::llround(expected + burstPlace(p_) + k * line);
+        out.emplace_back(centre - burstReach, centre + burstReach);
+    }
+}
+
+bool FramingFollow::toneHeard(const FramingSearch& runs, double expected) const {
+    const std::int64_t first = std::llround(expected + ToneAt * p_.scale);
+    const std::int64_t last = first + std::llround(ToneSamples * p_.scale);
+    double along = 0, heard = 0;
+    for (std::int64_t n = first; n <= last; ++n) {
+        along += (runs.runAt(n) * std::conj(p_.arcCentre)).real();
+        heard += runs.sizeAt(n);
+    }
+    return heard > SilentSize * static_cast<double>(last - first + 1) && along > ToneShare * heard;
+}
+
+double FramingFollow::breakError(const FramingSearch& runs, double expected, double& confidence, double& period) const {
+    // The fold of the last frames about the expected break, at periods about
+    // the loop's: the one where the break stands highest places it.
+    const std::int64_t breakRun = std::llround(expected - 0.5 * p_.run - 0.5 * p_.scale);
+    const int reach = p_.followReach;
+    const int bins = 2 * reach + 1;
+    const int frames = std::min(followed_ + 1, p_.foldFrames);
+    std::vector<std::complex<float>> folded(static_cast<std::size_t>(bins));
+    std::vector<float> sizes(static_cast<std::size_t>(bins)), profile(static_cast<std::size_t>(bins));
+    Peak best;
+    period = period_;
+    for (int k = -FollowSteps; k <= FollowSteps; ++k) {
+        const double trial = period_ + k * p_.periodStep;
+        std::fill(folded.begin(), folded.end(), std::complex<float>{});
+        std::fill(sizes.begin(), sizes.end(), 0.0f);
+        double total = 0;
+        for (int b = 0; b < bins; ++b) {
+            const std::int64_t n = breakRun - reach + b;
+            for (int j = 0; j < frames; ++j) {
+                const std::int64_t at = n - std::llround(j * trial);
+                folded[static_cast<std::size_t>(b)] += runs.runAt(at);
+                sizes[static_cast<std::size_t>(b)] += runs.sizeAt(at);
+            }
+            total += sizes[static_cast<std::size_t>(b)];
+        }
+        const float weak = static_cast<float>(p_.weakShare * total / bins);
+        for (int b = 0; b < bins; ++b)
+            profile[static_cast<std::size_t>(b)] =
+                breakMeasure(folded[static_cast<std::size_t>(b)], sizes[static_cast<std::size_t>(b)], weak, toneArc(p_));
+        const Peak peak = strongestPeak(profile.data(), bins, bins, false);
+        if (peak.height > best.height) {
+            best = peak;
+            period = trial;
+        }
+    }
+    // A peak at the window's edge may be the slope of something outside it.
+    const bool inside = best.at > 0 && best.at < bins - 1;
+    confidence = inside ? best.height / FollowFloor : 0;
+    const double start = static_cast<double>(breakRun - reach) + best.position + 0.5 * p_.run + 0.5 * p_.scale;
+    return start - expected;
+}
+
+bool FramingFollow::burstError(const FramingSearch& runs, double expected, double& error) const {
+    // The newest frame's bursts about where the grid puts each line's: the
+    // median of where their back edges stand against that. (The frame's
+    // first burst, whose front the restart moves, is one of 32.)
+    const double line = p_.linePeriod * period_ / p_.nominalPeriod;
+    const int reach = p_.burstReach + p_.run + p_.burstSamples;
+    const int width = 2 * reach + 1;
+    const double edgePlace = burstPlace(p_);
+    double meanSize = 0;
+    for (int k = 0; k < p_.lines; ++k)
+        for (int o = -reach; o <= reach; ++o) meanSize += runs.sizeAt(std::llround(expected + edgePlace + k * line) + o);
+    meanSize /= p_.lines * width;
+    std::vector<double> offsets;
+    std::vector<float> w(static_cast<std::size_t>(width));
+    for (int k = 0; k < p_.lines; ++k) {
+        const double middle = expected + edgePlace + k * line;
+        const std::int64_t centre = std::llround(middle);
+        double furthest = 0;
+        for (int o = -reach; o <= reach; ++o) {
+            const std::int64_t n = centre + o;
+            const double beyond = beyondWhiteTurn(runs.runAt(n), p_);
+            w[static_cast<std::size_t>(o + reach)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(n), meanSize));
+            furthest = std::max(furthest, beyond);
+        }
+        if (furthest > BeyondWhite) {
+            offsets.push_back(static_cast<double>(centre - reach) + burstEdge(w.data(), width, true) - middle);
+        }
+    }
+    if (offsets.size() < BurstLines * p_.lines) return false;
+    std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());
+    error = offsets[offsets.size() / 2];
+    return true;
+}
+
+FramingFollow::Step FramingFollow::follow(const FramingSearch& runs) {
+    Step step;
+    const double expected = expectedStart();
+    double error = 0, confidence = 0;
+    step.tone = toneHeard(runs, expected);
+    double breakPeriod = period_;
+    const double breakAt = breakError(runs, expected, confidence, breakPeriod);
+    double burstAt = 0;
+    step.bursts = sync_ && burstError(runs, expected, burstAt);
+    if (step.bursts) {
+        error = burstAt;
+        step.measured = true;
+        step.confidence = std::max(1.0, confidence);
+    } else if (confidence >= 1) {
+        error = breakAt;
+        step.measured = true;
+        step.confidence = confidence;
+    } else {
+        step.confidence = confidence;
+    }
+    if (step.measured) {
+        start_ = expected + p_.phaseGain * error;
+        const double nominal = p_.nominalPeriod;
+        period_ = std::clamp(period_ + p_.periodGain * error, nominal - p_.maxPeriodError, nominal + p_.maxPeriodError);
+    } else {
+        start_ = expected;
+    }
+    followed_ = std::min(followed_ + 1, p_.foldFrames);
+    step.start = start_;
+    return step;
+}
+
+}  // namespace rx

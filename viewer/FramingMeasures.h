@@ -1,0 +1,59 @@
+#pragma once
+// The measures the framing tracker decides with. All of them work on run
+// phasors: the discriminator's analytic sample n + run times the conjugate
+// of sample n, whose angle is the phase the tone turned through over the
+// run and whose size is the tone's power there. A run that holds the
+// frame's phase restart turns through an angle no run of picture tones
+// can; a run that holds a line sync burst turns further than white.
+#include <complex>
+#include <cstdint>
+
+#include "viewer/FramingParameters.h"
+
+namespace rx {
+
+// An arc of turns: its middle as a unit phasor and the cosine of its half
+// width.
+struct ToneArc {
+    std::complex<float> centre{1, 0};
+    float cosHalf = 1;
+};
+// The arc every picture's tones can turn a run through (black to white,
+// widened for mistuning and noise).
+ToneArc toneArc(const FramingParameters& p);
+// How far a run phasor (or a sum of them) lies outside an arc, in its own
+// size's units: the part of it that falls short of the arc's edge along the
+// arc's middle, 0 within the arc up to 1 + the arc's cosine opposite it.
+float outsideArc(std::complex<float> run, float size, const ToneArc& arc);
+
+// The break measure: how far the run phasors summed over a fold of frames
+// lie outside an arc of turns, 0 inside it up to about 2 opposite, over
+// `magnitude`, the sum of their sizes (a sum whose runs turned every way
+// counts for little). Where the tone is weaker than `weakMagnitude` the
+// measure shrinks in proportion.
+float breakMeasure(std::complex<float> folded, float magnitude, float weakMagnitude, const ToneArc& arc);
+
+// Whether a run phasor turns further than white, as a line sync burst does.
+bool beyondWhite(std::complex<float> folded, const FramingParameters& p);
+
+// The highest value of a profile and what it stands against.
+struct Peak {
+    int at = -1;            // the highest value's index
+    double position = 0;    // refined by a parabola through its neighbours
+    float height = 0;
+    float rival = 0;        // the highest value at least `exclusion` away
+    float mean = 0;         // mean and deviation of the values that far away
+    float deviation = 0;
+};
+// Over profile[0..n); `circular` when the profile wraps around (a fold of
+// whole frames or lines), so that neighbours and distances wrap too.
+Peak strongestPeak(const float* profile, int n, int exclusion, bool circular);
+
+// What stands out of a frame's profile once the line-periodic part is
+// taken away: each value of profile[from..from + count) less the largest
+// of its values about a line before and a line after (which must be held),
+// so that line sync bursts, and picture features the neighbouring lines
+// share, count for nothing. `out` must not alias.
+void takeOutLines(const float* profile, int n, int from, int count, double linePeriod, float* out);
+
+}  // namespace rx

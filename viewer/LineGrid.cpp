@@ -1,0 +1,227 @@
+#include "viewer/LineGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "core/SignalFormat.h"
+#include "viewer/FramingMeasures.h"
+
+namespace rx {
+
+namespace {
+
+// A burst's run turns this much beyond white at least; the picture, even
+// through a voice channel, stays within white's turn. (Through the channel
+// the sync tone is all but lost and its turn falls well short of the
+// tone's own.)
+constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
+// The bursts are there when, at the place in the line where the turns
+// beyond white summed over the frame's lines are largest, this share of
+// the lines turns beyond white, and every line's burst but MaxOddBursts
+// turns beyond white with at least BurstShare of the median line's excess:
+// the restart just before a frame's first burst often mangles that one.
+constexpr double BurstLines = 0.75;
+constexpr double BurstShare = 0.5;
+constexpr int MaxOddBursts = 2;
+// The slip is clear when putting it anywhere else fits the bursts' places
+// worse by this share of a slip squared.
+constexpr double SlipShare = 0.5;
+// A burst is placed where its weight falls through this share of its top.
+constexpr float HalfHeight = 0.5f;
+// How far from its burst the tone beside it is read, and over how much, in
+// sender samples; the tones must spread at least this much (radians
+// squared, summed over the bursts) for their share to be fitted.
+constexpr double BesideGap = 2, BesideSamples = 4;
+constexpr double ToneSpread = 0.05;
+
+double median(std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+double burstEdge(const float* weight, int n, bool back) {
+    const int top = static_cast<int>(std::max_element(weight, weight + n) - weight);
+    const float half = HalfHeight * weight[top];
+    if (back) {
+        for (int i = top; i + 1 < n; ++i)
+            if (weight[i + 1] < half) return i + (weight[i] - half) / (weight[i] - weight[i + 1]);
+        return n - 1;
+    }
+    for (int i = top; i > 0; --i)
+        if (weight[i - 1] < half) return i - (weight[i] - half) / (weight[i] - weight[i - 1]);
+    return 0;
+}
+
+namespace {
+
+// How well a step of `extra` between every pair of neighbouring bursts
+// fits their places (odd bursts left out), allowing for the tone beside
+// each burst, which draws its edge aside in proportion.
+struct SlipFit {
+    int slip = 0;                // the step falls after this burst
+    double clearness = 0;        // how much worse the next best step fits
+    double place = 0;            // the bursts' place before the step
+    std::vector<double> misfit;  // of every step
+};
+
+SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& even,
+                double extra, int lines) {
+    // For every place of the step: the places less the step, fitted by a
+    // common place plus a share of the tone beside each burst (least
+    // squares); the misfit is what is left.
+    SlipFit fit;
+    fit.misfit.assign(static_cast<std::size_t>(lines), 1e300);
+    const int teeth = static_cast<int>(at.size());
+    double toneMean = 0;
+    int count = 0;
+    for (int k = 0; k < teeth; ++k)
+        if (even[static_cast<std::size_t>(k)]) {
+            toneMean += beside[static_cast<std::size_t>(k)];
+            ++count;
+        }
+    if (count < 3) return fit;
+    toneMean /= count;
+    double toneSquares = 0;
+    for (int k = 0; k < teeth; ++k)
+        if (even[static_cast<std::size_t>(k)]) toneSquares += std::pow(beside[static_cast<std::size_t>(k)] - toneMean, 2);
+    bool first = true;
+    for (int j = 0; j < lines; ++j) {
+        double sum = 0, cross = 0;
+        for (int k = 0; k < teeth; ++k)
+            if (even[static_cast<std::size_t>(k)]) {
+                const double y = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
+                sum += y;
+                cross += y * (beside[static_cast<std::size_t>(k)] - toneMean);
+            }
+        const double base = sum / count;
+        const double share = toneSquares > ToneSpread ? cross / toneSquares : 0;
+        double squares = 0;
+        for (int k = 0; k < teeth; ++k)
+            if (even[static_cast<std::size_t>(k)]) {
+                const double e = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base -
+                                 share * (beside[static_cast<std::size_t>(k)] - toneMean);
+                squares += e * e;
+            }
+        fit.misfit[static_cast<std::size_t>(j)] = squares;
+        if (first || squares < fit.misfit[static_cast<std::size_t>(fit.slip)]) {
+            first = false;
+            fit.slip = j;
+            fit.place = base;
+        }
+    }
+    // A step just before an odd burst fits as well as one just after it:
+    // the odd one is taken for the frame's first, mangled by the restart.
+    for (int j = lines - 1; j >= 0; --j)
+        if (j + 1 < lines && !even[static_cast<std::size_t>(j + 1)] &&
+            fit.misfit[static_cast<std::size_t>(j + 1)] <= fit.misfit[static_cast<std::size_t>(j)] + 1e-9) {
+            if (fit.slip == j + 1) fit.slip = j;
+            fit.misfit[static_cast<std::size_t>(j)] = std::min(fit.misfit[static_cast<std::size_t>(j)], fit.misfit[static_cast<std::size_t>(j + 1)]);
+            fit.misfit[static_cast<std::size_t>(j + 1)] = 1e300;
+        }
+    double second = 1e300;
+    for (int j = 0; j < lines; ++j)
+        if (j != fit.slip) second = std::min(second, fit.misfit[static_cast<std::size_t>(j)]);
+    fit.clearness = second - fit.misfit[static_cast<std::size_t>(fit.slip)];
+    return fit;
+}
+
+}  // namespace
+
+double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
+    const double turn = std::arg(run * std::conj(p.arcCentre)) - p.whiteTurn;
+    return turn > 0 && turn < std::numbers::pi / 2 ? turn : 0.0;
+}
+
+double burstWeight(double beyondWhite, float size, double meanSize) {
+    const double dip = meanSize > 0 ? std::max(0.0, 1.0 - size / meanSize) : 0.0;
+    return dip + beyondWhite / (std::numbers::pi / 2);
+}
+
+double burstPlace(const FramingParameters& p) {
+    // The burst takes the frame's first SyncPulseSamples sender samples
+    // after the silent one; a run phasor dips while its start lies in the
+    // burst, and the half-way point of its back edge is half a run before
+    // the burst's end.
+    return (1 + nbtv::SyncPulseSamples) * p.scale - 0.5 * p.run;
+}
+
+LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, int bins, int from, double period,
+                         const FramingParameters& p) {
+    LineGrid grid;
+    const int frameBins = static_cast<int>(std::floor(period));
+    if (from < 0 || bins < from + frameBins) return grid;
+    double meanSize = 0;
+    for (int b = from; b < from + frameBins; ++b) meanSize += sizes[b] / frameBins;
+    std::vector<float> beyond(static_cast<std::size_t>(bins)), weight(static_cast<std::size_t>(bins));
+    for (int b = 0; b < bins; ++b) {
+        beyond[static_cast<std::size_t>(b)] = static_cast<float>(beyondWhiteTurn(runs[b], p));
+        weight[static_cast<std::size_t>(b)] = static_cast<float>(burstWeight(beyond[static_cast<std::size_t>(b)], sizes[b], meanSize));
+    }
+
+    // Lines stretch with the clock, as the frame does. The bursts' weight
+    // summed over the frame's lines, at every place in a line.
+    const double line = p.linePeriod * period / p.nominalPeriod;
+    const int lineBins = static_cast<int>(std::lround(line));
+    std::vector<float> overLines(static_cast<std::size_t>(lineBins), 0.0f);
+    for (int phase = 0; phase < lineBins; ++phase)
+        for (int k = 0; k < p.lines; ++k)
+            overLines[static_cast<std::size_t>(phase)] += weight[static_cast<std::size_t>(from + phase + std::lround(k * line))];
+    const Peak phase = strongestPeak(overLines.data(), lineBins, 2 * p.burstSamples + p.run, true);
+    if (!(phase.height > 0)) return grid;
+
+    // Each line's burst: how much of a burst there is about where the grid
+    // puts it, where its back edge stands, and the tone after it; burst
+    // `lines` is the first one a period on.
+    const int teeth = p.lines + 1;
+    const int reach = p.burstSamples + p.run + p.burstReach;
+    const long after = std::lround(BesideGap * p.scale) + p.run, span = std::lround(BesideSamples * p.scale);
+    std::vector<double> back(static_cast<std::size_t>(teeth)), excess(static_cast<std::size_t>(teeth)),
+        toneAfter(static_cast<std::size_t>(teeth));
+    int lines = 0;
+    for (int k = 0; k < teeth; ++k) {
+        const std::size_t i = static_cast<std::size_t>(k);
+        const double expected = from + phase.position + k * line;
+        const long centre = std::lround(expected);
+        const long lo = std::max(0L, centre - reach), hi = std::min(static_cast<long>(bins) - 1, centre + reach);
+        back[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), true) + static_cast<double>(lo) - expected;
+        std::complex<float> tone = 0;
+        for (long b = std::lround(expected + back[i]) + after; b < std::lround(expected + back[i]) + after + span; ++b)
+            tone += runs[std::clamp(b, 0L, static_cast<long>(bins) - 1)];
+        toneAfter[i] = std::arg(tone * std::conj(p.arcCentre));
+        excess[i] = *std::max_element(weight.begin() + lo, weight.begin() + hi + 1);
+        double furthest = 0;
+        for (long b = centre - p.burstSamples / 2; b <= centre + p.burstSamples / 2; ++b)
+            furthest = std::max(furthest, static_cast<double>(beyond[static_cast<std::size_t>(b)]));
+        if (k < p.lines && furthest > BeyondWhite) ++lines;
+    }
+    if (lines < BurstLines * p.lines) return grid;
+    const double typical = median(std::vector<double>(excess.begin(), excess.end() - 1));
+    std::vector<bool> even(static_cast<std::size_t>(teeth));
+    int odd = 0;
+    for (int k = 0; k < teeth; ++k) {
+        even[static_cast<std::size_t>(k)] = excess[static_cast<std::size_t>(k)] >= BurstShare * typical;
+        if (k < p.lines && !even[static_cast<std::size_t>(k)]) ++odd;
+    }
+    grid.present = odd <= MaxOddBursts;
+    if (!grid.present) return grid;
+
+    // The bursts' back edges along the grid step up by the frame's extra
+    // sample where the frame starts (their front edges are no use: the
+    // restart just before a frame's first burst draws its front edge
+    // forward by about as much). The tone after a burst draws its back
+    // edge a little aside too (a voice channel's band edge lets a tone near
+    // it die away later), which the fit allows for.
+    const double extra = period - p.lines * line;
+    const SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
+    grid.confidence = fit.clearness / (SlipShare * extra * extra);
+    // The frame's first line follows the step; its burst stands the extra
+    // sample later than the grid from the first burst puts it.
+    grid.start = from + phase.position + fit.place + (fit.slip + 1) * line + extra - burstPlace(p);
+    return grid;
+}
+
+}  // namespace rx

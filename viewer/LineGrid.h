@@ -1,0 +1,46 @@
+#pragma once
+// The line sync grid in a fold of frames. With line sync on, every line
+// starts with a burst above white; the frame is one sample longer than its
+// 32 lines, so the grid of bursts slips by one sample where a frame ends
+// and the next begins. The bursts are found by folding the fold once more,
+// over its lines; each line's burst is then timed, and the one gap a sample
+// longer than a line is the frame's start, whatever the picture shows.
+#include <complex>
+
+#include "viewer/FramingParameters.h"
+
+namespace rx {
+
+struct LineGrid {
+    bool present = false;   // a burst stands out in every line
+    double confidence = 0;  // >= 1 when the slip stands clear of every other gap
+    double start = 0;       // where a frame starts, in bins of the fold
+};
+
+// How far a run (or a sum of runs) turns beyond white, in radians: 0
+// where it does not, nor where it turns so far it must be something else.
+double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p);
+
+// How much a run looks like a burst: how far its tone (of `size`) dips
+// below the frame's `meanSize` (a voice channel all but swallows the sync
+// tone), and how far it turns beyond white (`beyondWhite`, from
+// beyondWhiteTurn; over a line without such a channel).
+double burstWeight(double beyondWhite, float size, double meanSize);
+
+// The grid in a fold of `bins` run phasors (and their summed sizes) of
+// frames `period` samples long: one frame from bin `from` on (any place in
+// the frame), with a line and the bursts' reach held either side.
+LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, int bins, int from, double period,
+                         const FramingParameters& p);
+
+// Where a burst's weight (weight[0..n)) falls through half its top after
+// the top (its back edge) or before it (its front edge), by linear
+// interpolation.
+double burstEdge(const float* weight, int n, bool back);
+
+// Where the sender's line sync burst stands in its line: the start of a
+// frame lies this many samples before the back edge of its first line's
+// burst.
+double burstPlace(const FramingParameters& p);
+
+}  // namespace rx
