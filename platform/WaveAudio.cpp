@@ -118,6 +118,23 @@ MMRESULT reset(std::uintptr_t id, bool input) {
     return MMSYSERR_NOERROR;
 }
 
+MMRESULT hold(std::uintptr_t id, bool paused) {
+    Device* device;
+    {
+        std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+        device = wavedev::findDevice(id, false);
+        if (device == nullptr) return MMSYSERR_INVALHANDLE;
+        if (device->paused == paused) return MMSYSERR_NOERROR;
+        device->paused = paused;
+    }
+    if (paused) {
+        wavedev::backendPaused(*device);
+    } else {
+        wavedev::backendRestarted(*device);
+    }
+    return MMSYSERR_NOERROR;
+}
+
 MMRESULT close(std::uintptr_t id, bool input) {
     std::unique_ptr<Device> closed;
     {
@@ -196,6 +213,12 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT) {
 }
 
 MMRESULT waveOutReset(HWAVEOUT device) { return logged("waveOutReset", reset(idOf(device), false)); }
+
+MMRESULT waveOutPause(HWAVEOUT device) { return logged("waveOutPause", hold(idOf(device), true)); }
+
+MMRESULT waveOutRestart(HWAVEOUT device) {
+    return logged("waveOutRestart", hold(idOf(device), false));
+}
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT) {
     return logged("waveOutUnprepareHeader", unprepare(idOf(device), false, header), header);

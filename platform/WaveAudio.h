@@ -108,7 +108,13 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSize)
 // have played.
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
 // Stops playing at once and returns every queued buffer, in queue order.
+// A paused device stays paused.
 MMRESULT waveOutReset(HWAVEOUT device);
+// Holds playback where it stands: nothing is played, not even silence (the
+// sound server's stream is corked, PortAudio's stopped), and buffers
+// written meanwhile wait in the queue, until waveOutRestart.
+MMRESULT waveOutPause(HWAVEOUT device);
+MMRESULT waveOutRestart(HWAVEOUT device);
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
 MMRESULT waveOutClose(HWAVEOUT device);
 
