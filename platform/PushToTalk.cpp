@@ -3,12 +3,15 @@
 
 #include <hamlib/rig.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "core/MessagePost.h"
 
@@ -262,6 +265,24 @@ std::string describePushToTalk(const core::PushToTalkChoice& choice) {
     case PushToTalkKind::None: break;
     }
     return "no push-to-talk";
+}
+
+std::string radioModels() {
+    rig_set_debug(RIG_DEBUG_NONE);
+    rig_load_all_backends();
+    std::vector<std::pair<int, std::string>> models;
+    rig_list_foreach(
+        [](const rig_caps* caps, rig_ptr_t data) {
+            auto& list = *static_cast<std::vector<std::pair<int, std::string>>*>(data);
+            list.emplace_back(static_cast<int>(caps->rig_model),
+                              std::string(caps->mfg_name) + " " + caps->model_name);
+            return 1;  // go on
+        },
+        &models);
+    std::sort(models.begin(), models.end());
+    std::string text;
+    for (const auto& [number, name] : models) text += std::to_string(number) + " " + name + "\n";
+    return text;
 }
 
 void setPushToTalkDriver(const PushToTalkDriver* driver) {

@@ -38,6 +38,9 @@ std::string pushToTalkError();
 // The choice in words, for messages ("rigctld at localhost:4532").
 std::string describePushToTalk(const core::PushToTalkChoice& choice);
 
+// The radios hamlib knows, one "NUMBER MAKER MODEL" a line, by number.
+std::string radioModels();
+
 // A stand-in for hamlib, for tests; null puts hamlib back. The functions
 // run on the push-to-talk thread.
 struct PushToTalkDriver {

@@ -10,7 +10,11 @@ namespace wavedev {
 namespace {
 std::atomic<SubstituteOpen> substituteOpen{nullptr};
 std::atomic<CallLog> callLog{nullptr};
+std::atomic<int> substitutesDelay{0};
 }  // namespace
+
+void setSubstituteDelay(int milliseconds) { substitutesDelay.store(milliseconds); }
+int substituteDelay() { return substitutesDelay.load(); }
 
 void setSubstituteOpen(SubstituteOpen open) { substituteOpen.store(open); }
 void setCallLog(CallLog log) { callLog.store(log); }

@@ -61,7 +61,7 @@ int backendDelay(Device& device) {
     switch (device.backend) {
     case Backend::Pulse: return pulseDelay(device);
     case Backend::PortAudio: return portAudioDelay(device);
-    case Backend::Scripted: return scriptedDelay();
+    case Backend::Scripted: return substituteDelay();
     }
     return 0;
 }

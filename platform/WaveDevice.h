@@ -139,7 +139,8 @@ int pulseDelay(Device& device);
 void portAudioPaused(Device& device);
 void portAudioRestarted(Device& device);
 int portAudioDelay(Device& device);
-// The test stand-in's playback delay.
-int scriptedDelay();
+// The playback delay the test stand-in's devices report.
+void setSubstituteDelay(int milliseconds);
+int substituteDelay();
 
 }  // namespace wavedev

@@ -3,8 +3,10 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
+#include "platform/StoredSettings.h"
 #include "transmitter/OutputDevices.h"
 #include "transmitter/Playback.h"
+#include "transmitter/StationMenu.h"
 #include "transmitter/TransmitterState.h"
 
 using namespace win;
@@ -27,11 +29,13 @@ HWND buildTransmitterWindow() {
     dialog::addControl(w, ControlKind::CheckBox, LineSync, "&Line sync on", 95, 44, 72, 14, 0x10000,
                        0, onLineSync);
     addOutputDeviceMenu(w);
+    addStationMenu(w);
     return w;
 }
 
 int runTransmitter() {
     platform::setSoundApplicationName("NBTV Transmitter");
+    platform::setStoredSettingsName("transmitter");
     transmitter.window = buildTransmitterWindow();
     dialog::showModal(transmitter.window, transmitterEvent, nullptr);
     return quitExitCode();

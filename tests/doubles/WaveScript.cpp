@@ -21,7 +21,6 @@ struct DeviceScript {
 struct Script {
     DeviceScript input, output;
     std::vector<std::uint8_t> played;
-    int delay = 0;  // milliseconds the output says it still holds
 
     std::mutex logMutex;
     std::vector<wavescript::WaveCall> calls;
@@ -82,11 +81,6 @@ void recordCall(const char* name, const win::WAVEHDR* header, win::DWORD length,
 
 }  // namespace
 
-int scriptedDelay() {
-    std::lock_guard<std::mutex> lock(stateMutex());
-    return script().delay;
-}
-
 }  // namespace wavedev
 
 namespace wavescript {
@@ -101,7 +95,7 @@ void useScriptedBackend(bool on) {
         script().input = {};
         script().output = {};
         script().played.clear();
-        script().delay = 0;
+        wavedev::setSubstituteDelay(0);
     }
     clearCalls();
     logCalls(on);
@@ -163,10 +157,7 @@ bool outputPaused() {
     return device != nullptr && device->paused;
 }
 
-void setPlaybackDelay(int milliseconds) {
-    std::lock_guard<std::mutex> lock(wavedev::stateMutex());
-    script().delay = milliseconds;
-}
+void setPlaybackDelay(int milliseconds) { wavedev::setSubstituteDelay(milliseconds); }
 
 bool failOutput() {
     wavedev::Device* device;

@@ -1,0 +1,124 @@
+#include "transmitter/Sending.h"
+
+#include <cstdio>
+
+#include "dialog/DialogLayer.h"
+#include "dialog/WindowSystem.h"
+#include "platform/PushToTalk.h"
+#include "transmitter/FrameBuild.h"
+#include "transmitter/PictureSource.h"
+#include "transmitter/Playback.h"
+#include "transmitter/TransmitterState.h"
+#include "transmitter/TransmitterValues.h"
+
+using namespace transmitter_id;
+
+namespace {
+
+void releaseRadio(int delayMs) {
+    SendingState& s = transmitter.sending;
+    if (s.radio == RadioState::Unkeyed) return;
+    s.request = platform::releaseRadio(delayMs);
+    s.radio = RadioState::Releasing;
+}
+
+}  // namespace
+
+bool pushToTalkChosen() { return transmitter.station.pushToTalk.kind != core::PushToTalkKind::None; }
+
+void keyForSending() {
+    SendingState& s = transmitter.sending;
+    if (!soundOutputOpen()) return;
+    s.request = platform::keyRadio(transmitter.station.pushToTalkLeadMs);
+    s.radio = RadioState::Keying;
+}
+
+void sendingOn() {
+    SendingState& s = transmitter.sending;
+    if (s.wanted && transmitter.output.playing) return;
+    s.wanted = true;
+    dialog::checkMenuItem(transmitter.window, Transmit, true);
+    win::KillTimer(transmitter.window, PushToTalkRetryTimer);
+    pauseSource(false);
+    if (!soundOutputOpen()) {
+        showStillPicture();
+        return;
+    }
+    // Fresh frames, held until the radio is on the air.
+    holdOutput(true);
+    queueFreshFrames();
+    if (pushToTalkChosen()) {
+        keyForSending();
+    } else {
+        holdOutput(false);
+    }
+}
+
+void sendingOff() {
+    SendingState& s = transmitter.sending;
+    s.wanted = false;
+    dialog::checkMenuItem(transmitter.window, Transmit, false);
+    win::KillTimer(transmitter.window, PushToTalkRetryTimer);
+    // The signal stops at once; the radio goes once what the card already
+    // took has played.
+    holdOutput(true);
+    const int delay = dropQueuedFrames();
+    releaseRadio(delay);
+    pauseSource(true);
+    showStillPicture();
+}
+
+void pushToTalkNews(win::WPARAM news, win::LPARAM request) {
+    SendingState& s = transmitter.sending;
+    if (request != s.request) return;  // answers a request given up since
+    switch (news) {
+    case platform::PushToTalkKeyed:
+        s.radio = RadioState::Keyed;
+        if (!s.note.empty()) {
+            s.note.clear();
+            std::fprintf(stderr, "transmitter: the radio is keyed again\n");
+        }
+        if (s.wanted && transmitter.output.playing) holdOutput(false);
+        break;
+    case platform::PushToTalkReleased:
+        s.radio = RadioState::Unkeyed;
+        break;
+    case platform::PushToTalkFailed: {
+        const bool keying = s.radio == RadioState::Keying;
+        s.radio = RadioState::Unkeyed;
+        const std::string error = platform::pushToTalkError();
+        std::fprintf(stderr, "transmitter: cannot %s the radio: %s\n", keying ? "key" : "release",
+                     error.c_str());
+        s.note = std::string(keying ? "No push-to-talk" : "Push-to-talk release failed") + "\n" +
+                 platform::describePushToTalk(transmitter.station.pushToTalk);
+        if (keying) {
+            // Never sent unkeyed: the held frames are dropped.
+            dropQueuedFrames();
+            if (s.wanted) win::SetTimer(transmitter.window, PushToTalkRetryTimer, tx::PushToTalkRetryMs);
+        }
+        showStillPicture();
+        break;
+    }
+    default: break;
+    }
+}
+
+void retryPushToTalk() {
+    win::KillTimer(transmitter.window, PushToTalkRetryTimer);
+    if (transmitter.sending.wanted && transmitter.sending.radio == RadioState::Unkeyed) sendingOn();
+}
+
+void playbackFailed() {
+    soundOutputFailed();
+    releaseRadio(0);
+    showStillPicture();
+}
+
+void changePushToTalk() {
+    const bool wanted = transmitter.sending.wanted;
+    if (wanted) sendingOff();
+    platform::choosePushToTalk(transmitter.window, transmitter.station.pushToTalk);
+    transmitter.sending.radio = RadioState::Unkeyed;
+    transmitter.sending.note.clear();
+    if (wanted) sendingOn();
+}
