@@ -109,8 +109,8 @@ Camera openCamera(const std::string& device, std::string& errorText) {
     camera->sink = GST_APP_SINK(gst_bin_get_by_name(GST_BIN(camera->pipeline), "frames"));
     if (camera->sink == nullptr ||
         gst_element_set_state(camera->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        camera->failed = true;
         collectErrors(*camera);
+        camera->failed = true;
         if (camera->error.empty()) camera->error = "the camera does not start";
     }
     return camera;

@@ -358,7 +358,9 @@ int pulseDelay(Device& device) {
     }
     pa_usec_t latency = 0;
     int negative = 0;
-    if (pa_stream_get_latency(s, &latency, &negative) < 0 || negative) return 0;
+    if (pa_stream_get_latency(s, &latency, &negative) < 0 || negative) latency = 0;
+    if (std::getenv("NBTV_SOUND_DEBUG") != nullptr)
+        std::fprintf(stderr, "nbtv sound: %llu us still to play\n", static_cast<unsigned long long>(latency));
     return static_cast<int>((latency + 999) / 1000);
 }
 

@@ -41,11 +41,14 @@ std::function<bool(const std::string&, std::string&)> wholeNumber(const std::str
 
 // CLI11's words for a misused option, in ours.
 std::string plainWords(const std::string& what) {
+    const auto named = [&what](std::size_t end) {
+        const std::string name = what.substr(0, end);
+        return name.rfind('-', 0) == 0 ? name : "--" + name;
+    };
     const std::size_t colon = what.find(':');
-    if (colon != std::string::npos && what.find("missing") != std::string::npos)
-        return what.substr(0, colon) + " needs a value";
-    if (what.find(" was given a disallowed flag override") != std::string::npos)
-        return what.substr(0, what.find(' ')) + " takes no value";
+    if (colon != std::string::npos && what.find("missing") != std::string::npos) return named(colon) + " needs a value";
+    const std::size_t flag = what.find(" was given a disallowed flag override");
+    if (flag != std::string::npos) return named(flag) + " takes no value";
     return what;
 }
 
@@ -55,7 +58,7 @@ void describe(CLI::App& app, StationCommandLine& given, bool& version) {
         "a region of the screen, a picture file, a folder of pictures or a camera, "
         "with the station's callsign, keying the radio through hamlib if asked.");
     app.set_help_flag("--help", "Print this help and exit");
-    app.add_flag("--version", version, "Print the version and exit");
+    app.add_flag("--version", version, "Print the version and exit")->disable_flag_override();
     addRead(app, "--source", "SOURCE",
             "What is sent: screen (the region, the default), picture:FILE, folder:DIR (a slideshow "
             "in name order) or camera[:DEVICE]",
@@ -76,7 +79,8 @@ void describe(CLI::App& app, StationCommandLine& given, bool& version) {
                 given.callsign = callsign;
                 return true;
             });
-    app.add_flag("--no-transmit", given.noTransmit, "Start with sending off (F12 or \"Transmit\" turns it on)");
+    app.add_flag("--no-transmit", given.noTransmit, "Start with sending off (F12 or \"Transmit\" turns it on)")
+        ->disable_flag_override();
     addRead(app, "--ptt", "PTT",
             "Key the radio while sending: rigctld[:HOST:PORT], rig:MODEL:DEVICE[:BAUD] (hamlib's "
             "model number, the radio's CAT command), rts:DEVICE, dtr:DEVICE, or none",
@@ -96,7 +100,8 @@ void describe(CLI::App& app, StationCommandLine& given, bool& version) {
                 return true;
             });
     app.add_flag("--no-settings", given.noSettings,
-                 "Neither use nor store the choices remembered from earlier runs");
+                 "Neither use nor store the choices remembered from earlier runs")
+        ->disable_flag_override();
 }
 
 }  // namespace

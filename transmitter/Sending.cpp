@@ -74,11 +74,12 @@ void pushToTalkNews(win::WPARAM news, win::LPARAM request) {
     switch (news) {
     case platform::PushToTalkKeyed:
         s.radio = RadioState::Keyed;
+        if (s.wanted && transmitter.output.playing) holdOutput(false);
         if (!s.note.empty()) {
             s.note.clear();
             std::fprintf(stderr, "transmitter: the radio is keyed again\n");
+            showStillPicture();
         }
-        if (s.wanted && transmitter.output.playing) holdOutput(false);
         break;
     case platform::PushToTalkReleased:
         s.radio = RadioState::Unkeyed;
