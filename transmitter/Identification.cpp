@@ -23,10 +23,11 @@ void markIdentification(ScreenPicture& picture, bool onAir) {
         platform::drawTextBand(picture, station.callsign, IdentificationTextTop, IdentificationTextRows);
         return;
     }
-    // The rows a line sync pulse takes are kept black below the text.
-    platform::drawTextBand(picture, station.callsign, PictureRows - CallsignBandRows,
-                           CallsignBandRows - SyncPulseSamples);
-    platform::drawTextBand(picture, "", PictureRows - SyncPulseSamples, SyncPulseSamples);
+    // The band's top rows, where a line ends next to the next line's
+    // start, are left black.
+    platform::drawTextBand(picture, "", 0, CallsignBandEdgeRows);
+    platform::drawTextBand(picture, station.callsign, CallsignBandEdgeRows,
+                           CallsignBandRows - CallsignBandEdgeRows);
 }
 
 void restartIdentification() { transmitter.identification = IdentificationState{}; }

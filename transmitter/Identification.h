@@ -1,6 +1,6 @@
 #pragma once
 // Station identification: with a callsign set, every picture sent carries
-// it in white on a black band along its bottom, and every 10 minutes on
+// it in white on a black band along its top, and every 10 minutes on
 // the air (and at the first frames sent) three whole frames show the
 // callsign alone, large.
 #include "core/ScreenPicture.h"

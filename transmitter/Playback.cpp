@@ -69,6 +69,9 @@ void soundBufferDone(const WAVEHDR* header) {
 int stopSoundOutput() {
     SoundOutput& o = transmitter.output;
     o.playing = false;
+    // With a radio keyed, the stream is held before its queue is dropped,
+    // so that nothing more of it reaches the card and the radio can go.
+    if (pushToTalkChosen()) holdOutput(true);
     waveOutReset(o.device);
     const int delay = pushToTalkChosen() && o.open ? platform::playbackDelayMs(o.device) : 0;
     waveOutUnprepareHeader(o.device, &o.headers[0], HeaderSize);

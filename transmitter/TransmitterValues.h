@@ -14,11 +14,12 @@ constexpr int RegionYMin = 1, RegionYMax = 400;
 constexpr int RegionLineStep = 1;
 constexpr int RegionPageStep = 10;
 
-// Station identification: the callsign band along the bottom of every
-// picture (its lowest rows are those a line sync pulse takes), and the
-// identification frame, three frames of the callsign alone every 10
-// minutes on the air.
+// Station identification: the callsign band along the top of every
+// picture (the end of every line, clear of the line sync pulses at their
+// starts), and the identification frame, three frames of the callsign
+// alone every 10 minutes on the air.
 constexpr int CallsignBandRows = 34;
+constexpr int CallsignBandEdgeRows = 4;  // black above the letters
 constexpr int IdentificationTextTop = 28;
 constexpr int IdentificationTextRows = 64;
 constexpr int IdentificationFrames = 3;

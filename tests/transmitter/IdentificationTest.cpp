@@ -54,16 +54,16 @@ protected:
 
 }  // namespace
 
-TEST_F(Identification, EveryPictureCarriesTheCallsignInABandAlongItsBottom) {
+TEST_F(Identification, EveryPictureCarriesTheCallsignInABandAlongItsTop) {
     transmitter.station.identify = false;
     const ScreenPicture picture = sent();
-    // Above the band the picture is untouched; in it, white letters on black.
+    // Below the band the picture is untouched; in it, white letters on black.
     EXPECT_EQ(sourceRows(picture), PictureRows - CallsignBandRows);
-    EXPECT_TRUE(hasWhiteBetween(picture, PictureRows - CallsignBandRows, PictureRows - 1));
-    // The rows a line sync pulse takes stay black, so no letter is cut.
-    EXPECT_FALSE(hasWhiteBetween(picture, PictureRows - SyncPulseSamples, PictureRows - 1));
+    EXPECT_TRUE(hasWhiteBetween(picture, 0, CallsignBandRows - 1));
+    EXPECT_FALSE(hasWhiteBetween(picture, 0, 1));  // a black edge above the letters
     // The letters take the band's height, so that 32 lines resolve them.
-    EXPECT_TRUE(hasWhiteBetween(picture, PictureRows - CallsignBandRows + 2, PictureRows - CallsignBandRows + 6));
+    EXPECT_TRUE(hasWhiteBetween(picture, 3, 8));
+    EXPECT_TRUE(hasWhiteBetween(picture, CallsignBandRows - 9, CallsignBandRows - 4));
 }
 
 TEST_F(Identification, ThreeIdentificationFramesGoFirstAndAgainAfterTenMinutesOnTheAir) {
