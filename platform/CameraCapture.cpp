@@ -22,6 +22,8 @@ struct CameraStream {
 
 namespace {
 
+constexpr int FramesPerSecond = 5;  // taken from the camera; the signal sends 2.6
+
 std::string sourceElement(const std::string& device) {
     if (const char* replaced = std::getenv("NBTV_CAMERA_PIPELINE"); replaced != nullptr && *replaced != '\0')
         return replaced;
@@ -94,9 +96,11 @@ Camera openCamera(const std::string& device, std::string& errorText) {
         return nullptr;
     }
     Camera camera(new CameraStream);
-    // Only the newest frame is kept; the appsink drops the rest unconverted
-    // by us, and the sink keeps to the frames' own times.
+    // A frame is sent every 0.384 s: more than five frames a second are
+    // dropped before they are converted. Only the newest converted frame
+    // is kept, and the sink keeps to the frames' own times.
     const std::string description = sourceElement(device) +
+                                    " ! videorate drop-only=true max-rate=" + std::to_string(FramesPerSecond) +
                                     " ! videoconvert ! video/x-raw,format=BGRx ! "
                                     "appsink name=frames max-buffers=1 drop=true sync=true";
     camera->pipeline = gst_parse_launch(description.c_str(), &error);
