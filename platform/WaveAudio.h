@@ -111,8 +111,10 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
 // A paused device stays paused.
 MMRESULT waveOutReset(HWAVEOUT device);
 // Holds playback where it stands: nothing is played, not even silence (the
-// sound server's stream is corked, PortAudio's stopped), and buffers
-// written meanwhile wait in the queue, until waveOutRestart.
+// sound server's stream is corked, PortAudio's stopped), until
+// waveOutRestart. Buffers written meanwhile are not played before then;
+// the sound server may take them into its own buffer (and so hand them
+// back) in the meantime.
 MMRESULT waveOutPause(HWAVEOUT device);
 MMRESULT waveOutRestart(HWAVEOUT device);
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
