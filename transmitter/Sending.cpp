@@ -75,9 +75,12 @@ void pushToTalkNews(win::WPARAM news, win::LPARAM request) {
     case platform::PushToTalkKeyed:
         s.radio = RadioState::Keyed;
         if (s.wanted && transmitter.output.playing) holdOutput(false);
+        if (!s.told.empty()) {
+            s.told.clear();
+            std::fprintf(stderr, "transmitter: the radio is keyed again\n");
+        }
         if (!s.note.empty()) {
             s.note.clear();
-            std::fprintf(stderr, "transmitter: the radio is keyed again\n");
             showStillPicture();
         }
         break;
@@ -87,9 +90,11 @@ void pushToTalkNews(win::WPARAM news, win::LPARAM request) {
     case platform::PushToTalkFailed: {
         const bool keying = s.radio == RadioState::Keying;
         s.radio = RadioState::Unkeyed;
-        const std::string error = platform::pushToTalkError();
-        std::fprintf(stderr, "transmitter: cannot %s the radio: %s\n", keying ? "key" : "release",
-                     error.c_str());
+        // Tried again every few seconds: the same failure is told once.
+        const std::string told = std::string("cannot ") + (keying ? "key" : "release") +
+                                 " the radio: " + platform::pushToTalkError();
+        if (told != s.told) std::fprintf(stderr, "transmitter: %s\n", told.c_str());
+        s.told = told;
         s.note = std::string(keying ? "No push-to-talk" : "Push-to-talk release failed") + "\n" +
                  platform::describePushToTalk(transmitter.station.pushToTalk);
         if (keying) {
@@ -121,5 +126,6 @@ void changePushToTalk() {
     platform::choosePushToTalk(transmitter.window, transmitter.station.pushToTalk);
     transmitter.sending.radio = RadioState::Unkeyed;
     transmitter.sending.note.clear();
+    transmitter.sending.told.clear();
     if (wanted) sendingOn();
 }

@@ -16,6 +16,7 @@ struct SendingState {
     RadioState radio = RadioState::Unkeyed;
     int request = 0;                         // the last push-to-talk request; answers to earlier ones are old
     std::string note;                        // what the preview says about push-to-talk
+    std::string told;                        // the last failure told on stderr, told once
 };
 
 bool pushToTalkChosen();
