@@ -42,9 +42,11 @@ void initialiseTransmitter(HWND window) {
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
 
     startStation(window);
+    showStationChecks(window);
     platform::watchSoundDevices(false, window);
     refreshOutputDevices(window);
     startSoundOutput(window);
+    startSending();
 }
 
 bool fromOutput(WPARAM device) {

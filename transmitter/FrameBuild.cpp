@@ -19,7 +19,7 @@ std::string previewNote(const std::string& sourceNote) {
     auto add = [&note](const std::string& line) {
         if (!line.empty()) note += (note.empty() ? "" : "\n") + line;
     };
-    if (!soundOutputOpen()) add("No sound output");
+    if (!transmitter.output.open) add("No sound output");
     add(transmitter.sending.note);
     if (!transmitter.sending.wanted) add("Not sending");
     return note;

@@ -4,7 +4,6 @@
 
 #include "platform/PlaybackState.h"
 #include "transmitter/FrameBuild.h"
-#include "transmitter/Sending.h"
 #include "transmitter/TransmitterState.h"
 
 using namespace win;
@@ -30,7 +29,7 @@ void startSoundOutput(HWND window) {
     // Held from the start when nothing is to be sent yet, or until the
     // radio is keyed.
     const bool sending = transmitter.sending.wanted;
-    if (!sending || pushToTalkChosen()) holdOutput(true);
+    if (!sending || usesPushToTalk(transmitter.station)) holdOutput(true);
 
     // Two grabs in immediate succession, so both normally hold one picture.
     if (sending) {
@@ -51,7 +50,6 @@ void startSoundOutput(HWND window) {
     if (!sending) return;
     waveOutWrite(o.device, &o.headers[0], HeaderSize);
     waveOutWrite(o.device, &o.headers[1], HeaderSize);
-    if (pushToTalkChosen()) keyForSending();
 }
 
 bool soundOutputOpen() { return transmitter.output.open; }
@@ -71,9 +69,10 @@ int stopSoundOutput() {
     o.playing = false;
     // With a radio keyed, the stream is held before its queue is dropped,
     // so that nothing more of it reaches the card and the radio can go.
-    if (pushToTalkChosen()) holdOutput(true);
+    const bool keyed = usesPushToTalk(transmitter.station);
+    if (keyed) holdOutput(true);
     waveOutReset(o.device);
-    const int delay = pushToTalkChosen() && o.open ? platform::playbackDelayMs(o.device) : 0;
+    const int delay = keyed && o.open ? platform::playbackDelayMs(o.device) : 0;
     waveOutUnprepareHeader(o.device, &o.headers[0], HeaderSize);
     waveOutUnprepareHeader(o.device, &o.headers[1], HeaderSize);
     waveOutClose(o.device);

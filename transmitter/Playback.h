@@ -19,8 +19,9 @@ struct SoundOutput {
     bool held = false;    // paused: what is queued waits (sending off, radio not keyed yet)
 };
 
-// Start (two frames built and queued), a played buffer (refill and queue
-// again), stop. A completion for a buffer that is queued again already
+// Start (two frames built and queued; held when sending is off or the
+// radio is still to be keyed), a played buffer (refill and queue again),
+// stop. A completion for a buffer that is queued again already
 // (news from before sending was turned off and on) is passed over. Stop
 // returns how long the sound the card already held still plays, in
 // milliseconds, when the radio is keyed through push-to-talk (else 0).

@@ -15,6 +15,15 @@ using namespace transmitter_id;
 
 namespace {
 
+// Keys the radio for the frames queued and held, unless the sound output
+// is missing (never keyed without sending).
+void keyForSending() {
+    SendingState& s = transmitter.sending;
+    if (!soundOutputOpen()) return;
+    s.request = platform::keyRadio(transmitter.station.pushToTalkLeadMs);
+    s.radio = RadioState::Keying;
+}
+
 void releaseRadio(int delayMs) {
     SendingState& s = transmitter.sending;
     if (s.radio == RadioState::Unkeyed) return;
@@ -24,13 +33,8 @@ void releaseRadio(int delayMs) {
 
 }  // namespace
 
-bool pushToTalkChosen() { return transmitter.station.pushToTalk.kind != core::PushToTalkKind::None; }
-
-void keyForSending() {
-    SendingState& s = transmitter.sending;
-    if (!soundOutputOpen()) return;
-    s.request = platform::keyRadio(transmitter.station.pushToTalkLeadMs);
-    s.radio = RadioState::Keying;
+void startSending() {
+    if (transmitter.sending.wanted && usesPushToTalk(transmitter.station)) keyForSending();
 }
 
 void sendingOn() {
@@ -47,7 +51,7 @@ void sendingOn() {
     // Fresh frames, held until the radio is on the air.
     holdOutput(true);
     queueFreshFrames();
-    if (pushToTalkChosen()) {
+    if (usesPushToTalk(transmitter.station)) {
         keyForSending();
     } else {
         holdOutput(false);

@@ -19,13 +19,12 @@ struct SendingState {
     std::string told;                        // the last failure told on stderr, told once
 };
 
-bool pushToTalkChosen();
+// After the sound output has started: the radio keyed for the frames
+// queued and held, when sending is on with push-to-talk.
+void startSending();
 // Sending on or off, as "Transmit" (F12) and --no-transmit ask.
 void sendingOn();
 void sendingOff();
-// Keys the radio for the frames queued and held (at the start, or when
-// sending goes on), unless the sound output is missing.
-void keyForSending();
 // The answers of the push-to-talk thread, its retry timer, and a sound
 // output that has failed for good (the radio is let go at once).
 void pushToTalkNews(win::WPARAM news, win::LPARAM request);

@@ -4,7 +4,6 @@
 #include "dialog/WindowSystem.h"
 #include "platform/PushToTalk.h"
 #include "platform/StopSignals.h"
-#include "transmitter/StationMenu.h"
 #include "transmitter/StoredChoices.h"
 #include "transmitter/TransmitterState.h"
 
@@ -29,11 +28,10 @@ void startStation(HWND window) {
     transmitter.sending = SendingState{};
     transmitter.sending.wanted = !given.noTransmit;
     transmitter.identification = IdentificationState{};
-    if (pushToTalkChosen()) platform::choosePushToTalk(window, station.pushToTalk);
+    if (usesPushToTalk(station)) platform::choosePushToTalk(window, station.pushToTalk);
     startSource();
     if (!transmitter.sending.wanted) pauseSource(true);
     platform::watchStopSignals(window);
-    showStationChecks(window);
 }
 
 void endStation(int delayMs) {

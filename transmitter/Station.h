@@ -4,8 +4,8 @@
 
 // After the specified initialisation and before the sound starts: the
 // choices in force (the stored ones unless --no-settings, then the command
-// line's over them), the region given, push-to-talk, the source, the stop
-// signals and the menu's marks.
+// line's over them), the region given, push-to-talk, the source and the
+// stop signals.
 void startStation(win::HWND window);
 // At the end, after the sound has stopped: the radio let go once `delayMs`
 // have passed (the last samples still on their way out), the source

@@ -42,6 +42,11 @@ struct StationCommandLine {
     bool noSettings = false;
 };
 
+// Whether the radio is keyed through push-to-talk.
+inline bool usesPushToTalk(const StationChoices& station) {
+    return station.pushToTalk.kind != core::PushToTalkKind::None;
+}
+
 // The limits of the numbers and texts the station takes.
 constexpr int MostFramesPerPicture = 100000;
 constexpr int MostLeadMs = 2000;
