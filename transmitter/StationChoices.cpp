@@ -12,6 +12,14 @@ bool after(const std::string& text, const std::string& prefix, std::string& rest
     return true;
 }
 
+// A path as given, "~" at its start standing for the home folder (the
+// shell leaves it alone after "picture:" and the like).
+std::string expandHome(const std::string& path) {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || !(path == "~" || path.rfind("~/", 0) == 0)) return path;
+    return home + path.substr(1);
+}
+
 }  // namespace
 
 bool readWholeNumber(const std::string& text, int lowest, int highest, int& value) {
@@ -31,11 +39,11 @@ bool readSource(const std::string& text, SourceChoice& source, std::string& erro
     } else if (text == "camera") {
         source = {SourceKind::Camera, ""};
     } else if (after(text, "camera", rest) && !rest.empty()) {
-        source = {SourceKind::Camera, rest};
+        source = {SourceKind::Camera, expandHome(rest)};
     } else if (after(text, "picture", rest) && !rest.empty()) {
-        source = {SourceKind::Picture, rest};
+        source = {SourceKind::Picture, expandHome(rest)};
     } else if (after(text, "folder", rest) && !rest.empty()) {
-        source = {SourceKind::Folder, rest};
+        source = {SourceKind::Folder, expandHome(rest)};
     } else {
         errorText = "'" + text + "' is not a source: screen, picture:FILE, folder:DIR or camera[:DEVICE]";
         return false;

@@ -57,6 +57,7 @@ constexpr std::size_t LongestCallsign = 12;
 // their readers; a reader gives a one-line errorText when the text is not
 // of its form.
 //   source:      screen | picture:FILE | folder:DIR | camera[:DEVICE]
+//                ("~/" at the start of a path is the home folder)
 //   push-to-talk: none | rigctld[:HOST[:PORT]] | rig:MODEL:DEVICE[:BAUD]
 //                 | rts:DEVICE | dtr:DEVICE
 //   region:      X,Y

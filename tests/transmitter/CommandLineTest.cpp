@@ -122,12 +122,18 @@ TEST(StationTexts, SourcesAndRegionsReadAndWriteBack) {
     for (const std::string text : {"screen", "camera", "camera:/dev/video2", "picture:/home/me/a b.png",
                                    "folder:relative/dir"}) {
         SourceChoice source;
-        std::string errorText;
-        ASSERT_TRUE(readSource(text, source, errorText)) << text;
+        std::string readError;
+        ASSERT_TRUE(readSource(text, source, readError)) << text;
         EXPECT_EQ(sourceText(source), text);
     }
-    int x = 0, y = 0;
+    SourceChoice home;
     std::string errorText;
+    const std::string realHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("HOME", "/home/g4abc", 1);
+    EXPECT_TRUE(readSource("folder:~/slides", home, errorText));
+    setenv("HOME", realHome.c_str(), 1);
+    EXPECT_EQ(home.path, "/home/g4abc/slides");
+    int x = 0, y = 0;
     ASSERT_TRUE(readRegion("-3,400", x, y, errorText));
     EXPECT_EQ(regionText(x, y), "-3,400");
     EXPECT_FALSE(readRegion("1, 2", x, y, errorText));
