@@ -8,9 +8,9 @@ namespace platform {
 namespace {
 
 std::string programName = "nbtv";
+std::unique_ptr<QSettings> store;
 
 QSettings& settings() {
-    static std::unique_ptr<QSettings> store;
     if (store == nullptr || store->applicationName().toStdString() != programName)
         store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QStringLiteral("nbtv"),
@@ -21,6 +21,11 @@ QSettings& settings() {
 }  // namespace
 
 void setStoredSettingsName(const std::string& program) { programName = program; }
+
+void setStoredSettingsFolder(const std::string& folder) {
+    store.reset();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(folder));
+}
 
 bool readStoredSetting(const std::string& key, std::string& value) {
     QSettings& store = settings();

@@ -9,6 +9,9 @@ namespace platform {
 // Where the program's choices are kept ("transmitter"); set before the
 // first read or write.
 void setStoredSettingsName(const std::string& program);
+// Keeps them under another folder than the user's configuration folder
+// from now on (tests, each with a folder of its own).
+void setStoredSettingsFolder(const std::string& folder);
 
 // The text stored under the key; false when nothing is.
 bool readStoredSetting(const std::string& key, std::string& value);

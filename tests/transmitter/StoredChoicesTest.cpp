@@ -2,6 +2,8 @@
 // nothing else is stored, and --no-settings neither reads nor writes them.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "dialog/MenuReadBack.h"
 #include "dialog/StationQuestions.h"
 #include "platform/StoredSettings.h"
@@ -34,8 +36,9 @@ class StoredChoices : public StationTest {
 protected:
     void SetUp() override {
         StationTest::SetUp();
+        // A folder of its own: tests may run side by side.
+        platform::setStoredSettingsFolder(folder.path().toStdString());
         platform::setStoredSettingsName("transmitter");
-        platform::clearStoredSettings();
         dialog::setTextHook(answerCallsign);
         dialog::setOpenNameHook(answerFolder);
         dialog::setRegionHook(answerRegion);
@@ -49,6 +52,7 @@ protected:
         platform::clearStoredSettings();
         StationTest::TearDown();
     }
+    QTemporaryDir folder;
 };
 
 // Chooses in the window: callsign, identification off, a folder, a region
