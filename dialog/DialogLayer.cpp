@@ -258,6 +258,9 @@ void addMenuItem(HMENU menu, const std::string& text, int id, int position,
 
     if (popupFlag && popup != nullptr && popup->popup != nullptr) {
         popup->popup->setTitle(fromText(text));
+        // A pop-up inside a pop-up hangs from it, so that its items find
+        // their dialog as the outer menu's do.
+        if (!menu->isBar) popup->popup->setParent(host, popup->popup->windowFlags());
         host->insertAction(before, popup->popup->menuAction());
         menu->popups.push_back(popup);
         return;

@@ -9,8 +9,19 @@
 namespace dialog {
 
 namespace {
+
 const QString TextKey = QStringLiteral("nbtv-text");
+
+bool inMenu(const Menu* menu, int id) {
+    if (menu == nullptr) return false;
+    for (const MenuItem& item : menu->items)
+        if (item.id == id) return true;
+    for (const Menu* popup : menu->popups)
+        if (inMenu(popup, id)) return true;
+    return false;
 }
+
+}  // namespace
 
 void drawPictureText(HWND dialogHandle, int x, int y, int width, int height, const std::string& text) {
     win::Window* dialog = liveWindow(dialogHandle);
@@ -38,6 +49,12 @@ void setMenuShortcut(HWND dialog, int id, const std::string& keys) {
     MenuItem* item = menuItemOf(dialog, id);
     if (item == nullptr || item->action == nullptr) return;
     item->action->setShortcut(QKeySequence(fromText(keys)));
+    // A context menu is not on the screen until it pops up: its shortcuts
+    // are the window's.
+    win::Window* record = liveWindow(dialog);
+    if (record != nullptr && record->widget != nullptr && inMenu(record->contextMenu, id) &&
+        !record->widget->actions().contains(item->action))
+        record->widget->addAction(item->action);
 }
 
 }  // namespace dialog

@@ -1,5 +1,6 @@
 // The window-system calls the programs make directly.
 #include <QScrollBar>
+#include <QTimer>
 
 #include "dialog/WindowRecord.h"
 #include "dialog/WindowSystem.h"
@@ -33,6 +34,30 @@ LRESULT GetWindowLongA(HWND window, int index) {
 
 namespace {
 int quitCode = 0;
+
+// The timer with that id, made as a child of the window's widget (so that
+// it ends with the window), or null.
+QTimer* timerOf(Window* window, int id, bool make) {
+    if (window == nullptr || window->widget == nullptr) return nullptr;
+    const QString name = QStringLiteral("nbtv-timer-%1").arg(id);
+    auto* timer = window->widget->findChild<QTimer*>(name, Qt::FindDirectChildrenOnly);
+    if (timer != nullptr || !make) return timer;
+    timer = new QTimer(window->widget);
+    timer->setObjectName(name);
+    QObject::connect(timer, &QTimer::timeout, timer, [window, id]() {
+        if (window->alive) dialog::route(window, WM_TIMER, static_cast<WPARAM>(id), 0);
+    });
+    return timer;
+}
+
+}  // namespace
+
+void SetTimer(HWND window, int id, int milliseconds) {
+    if (QTimer* timer = timerOf(dialog::liveWindow(window), id, true)) timer->start(milliseconds);
+}
+
+void KillTimer(HWND window, int id) {
+    if (QTimer* timer = timerOf(dialog::liveWindow(window), id, false)) timer->stop();
 }
 
 void PostQuitMessage(int exitCode) { quitCode = exitCode; }

@@ -100,11 +100,7 @@ bool readPictureFile(const std::string& path, tx::ScreenPicture& picture, std::s
         painter.end();
         image = page;
     }
-    if (image.width() != tx::PictureColumns || image.height() != tx::PictureRows)
-        image = image.scaled(tx::PictureColumns, tx::PictureRows, Qt::IgnoreAspectRatio,
-                             Qt::SmoothTransformation);
-    picture = tx::ScreenPicture{};
-    copyImageToPicture(image, 0, 0, picture);
+    fitImageToPicture(image, picture);
     return true;
 }
 

@@ -33,4 +33,18 @@ inline void copyImageToPicture(const QImage& image, int left, int top, tx::Scree
     }
 }
 
+// The whole image as the picture: scaled to 96 x 120 pixels (smoothly,
+// the aspect not kept) when it has another size. Picture files, camera
+// frames and what nbtvcodec encodes all come to the signal this one way.
+inline void fitImageToPicture(const QImage& image, tx::ScreenPicture& picture) {
+    picture = tx::ScreenPicture{};
+    if (image.width() == tx::PictureColumns && image.height() == tx::PictureRows) {
+        copyImageToPicture(image, 0, 0, picture);
+        return;
+    }
+    copyImageToPicture(image.scaled(tx::PictureColumns, tx::PictureRows, Qt::IgnoreAspectRatio,
+                                    Qt::SmoothTransformation),
+                       0, 0, picture);
+}
+
 }  // namespace platform

@@ -28,6 +28,11 @@ ScreenAccess grabScreenRegion(int regionX, int regionY, tx::ScreenPicture& pictu
     return grabDesktopRegion(regionX, regionY, picture) ? ScreenAccess::Granted : ScreenAccess::None;
 }
 
+bool grabWholeScreen(core::ScreenImage& image) {
+    if (portalCaptureChosen()) return grabPortalScreen(image);
+    return grabDesktopImage(image);
+}
+
 void stopScreenCapture() {
     if (portalCaptureChosen()) stopPortalCapture();
 }

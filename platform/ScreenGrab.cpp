@@ -1,6 +1,7 @@
 #include "platform/ScreenGrab.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 
@@ -45,6 +46,39 @@ bool grabDesktopRegion(int regionX, int regionY, tx::ScreenPicture& picture) {
         regionY > -FarthestCoordinate && regionY < FarthestCoordinate)
         return grabRegion(QRect(regionX, regionY, tx::PictureColumns, tx::PictureRows), picture);
     return qGuiApp != nullptr;  // off every screen: black, as the display gives it
+}
+
+bool grabDesktopImage(core::ScreenImage& image) {
+    if (qGuiApp == nullptr) return false;
+    QRect desktop;
+    for (QScreen* screen : QGuiApplication::screens()) desktop |= screen->geometry();
+    if (desktop.isEmpty()) return false;
+    QImage whole(desktop.size(), QImage::Format_ARGB32);
+    whole.fill(Qt::black);
+    bool grabbed = false;
+    {
+        QPainter painter(&whole);
+        for (QScreen* screen : QGuiApplication::screens()) {
+            const QRect area = screen->geometry();
+            const QImage shot = screen->grabWindow(0).toImage();
+            if (shot.isNull()) continue;
+            // A scaled screen grabs in device pixels: drawn at its place in
+            // the desktop's own coordinates.
+            painter.drawImage(QRect(area.topLeft() - desktop.topLeft(), area.size()), shot);
+            grabbed = true;
+        }
+    }
+    if (!grabbed) return false;
+    image.left = desktop.x();
+    image.top = desktop.y();
+    image.width = desktop.width();
+    image.height = desktop.height();
+    image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+    for (int y = 0; y < image.height; ++y) {
+        const auto* line = reinterpret_cast<const std::uint32_t*>(whole.constScanLine(y));
+        std::copy(line, line + image.width, image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width);
+    }
+    return true;
 }
 
 tx::ScreenPicture captureScreenRegion(int regionX, int regionY) {

@@ -278,4 +278,13 @@ bool PipeWireScreen::cutRegion(int regionX, int regionY, tx::ScreenPicture& pict
     return true;
 }
 
+bool PipeWireScreen::frameSize(int& width, int& height) const {
+    const Stream& s = *stream_;
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.ended || s.newest == nullptr || !s.formatKnown) return false;
+    width = s.width;
+    height = s.height;
+    return true;
+}
+
 }  // namespace platform

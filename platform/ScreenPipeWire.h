@@ -26,6 +26,8 @@ public:
     // Cuts the region at (regionX, regionY) out of the newest frame; false,
     // with the picture untouched, when there is no frame.
     bool cutRegion(int regionX, int regionY, tx::ScreenPicture& picture) const;
+    // The size of the newest frame; false when there is none.
+    bool frameSize(int& width, int& height) const;
 
     struct Stream;  // the PipeWire side
 

@@ -69,6 +69,8 @@ public:
     PortalSession();
     ~PortalSession() override;
     ScreenAccess grab(int regionX, int regionY, tx::ScreenPicture& picture);
+    // The newest frame of the monitor, whole; false without one.
+    bool grabWhole(core::ScreenImage& image);
 
 private slots:
     void onResponse(uint code, const QVariantMap& results);
@@ -132,6 +134,27 @@ ScreenAccess PortalSession::grab(int regionX, int regionY, tx::ScreenPicture& pi
                                                               : ScreenAccess::Asking;
     }
     return step_ == Step::Refused || step_ == Step::Failed ? ScreenAccess::None : ScreenAccess::Asking;
+}
+
+bool PortalSession::grabWhole(core::ScreenImage& image) {
+    int width = 0, height = 0;
+    if (step_ != Step::Streaming || screen_->ended() || !screen_->frameSize(width, height) ||
+        width <= 0 || height <= 0)
+        return false;
+    // Cut in pictures' worth, as the transmitter cuts its region: the same
+    // pixels, whatever the stream's layout.
+    image = core::ScreenImage{0, 0, width, height,
+                              std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+    for (int top = 0; top < height; top += tx::PictureRows)
+        for (int left = 0; left < width; left += tx::PictureColumns) {
+            tx::ScreenPicture tile;
+            if (!screen_->cutRegion(left, top, tile)) return false;
+            for (int row = 0; row < tx::PictureRows && top + row < height; ++row)
+                for (int column = 0; column < tx::PictureColumns && left + column < width; ++column)
+                    image.pixels[static_cast<std::size_t>(top + row) * width + left + column] =
+                        argbOfWord(tx::pictureWord(tile, tx::PictureRows - 1 - row, column));
+        }
+    return true;
 }
 
 void PortalSession::begin() {
@@ -314,6 +337,10 @@ ScreenAccess grabPortalRegion(int regionX, int regionY, tx::ScreenPicture& pictu
     using portal_detail::session;
     if (session == nullptr) session = new portal_detail::PortalSession();
     return session->grab(regionX, regionY, picture);
+}
+
+bool grabPortalScreen(core::ScreenImage& image) {
+    return portal_detail::session != nullptr && portal_detail::session->grabWhole(image);
 }
 
 void stopPortalCapture() {

@@ -10,7 +10,11 @@ namespace wavedev {
 namespace {
 std::atomic<SubstituteOpen> substituteOpen{nullptr};
 std::atomic<CallLog> callLog{nullptr};
+std::atomic<int> substitutesDelay{0};
 }  // namespace
+
+void setSubstituteDelay(int milliseconds) { substitutesDelay.store(milliseconds); }
+int substituteDelay() { return substitutesDelay.load(); }
 
 void setSubstituteOpen(SubstituteOpen open) { substituteOpen.store(open); }
 void setCallLog(CallLog log) { callLog.store(log); }
@@ -118,6 +122,23 @@ MMRESULT reset(std::uintptr_t id, bool input) {
     return MMSYSERR_NOERROR;
 }
 
+MMRESULT hold(std::uintptr_t id, bool paused) {
+    Device* device;
+    {
+        std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+        device = wavedev::findDevice(id, false);
+        if (device == nullptr) return MMSYSERR_INVALHANDLE;
+        if (device->paused == paused) return MMSYSERR_NOERROR;
+        device->paused = paused;
+    }
+    if (paused) {
+        wavedev::backendPaused(*device);
+    } else {
+        wavedev::backendRestarted(*device);
+    }
+    return MMSYSERR_NOERROR;
+}
+
 MMRESULT close(std::uintptr_t id, bool input) {
     std::unique_ptr<Device> closed;
     {
@@ -196,6 +217,12 @@ MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT) {
 }
 
 MMRESULT waveOutReset(HWAVEOUT device) { return logged("waveOutReset", reset(idOf(device), false)); }
+
+MMRESULT waveOutPause(HWAVEOUT device) { return logged("waveOutPause", hold(idOf(device), true)); }
+
+MMRESULT waveOutRestart(HWAVEOUT device) {
+    return logged("waveOutRestart", hold(idOf(device), false));
+}
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT) {
     return logged("waveOutUnprepareHeader", unprepare(idOf(device), false, header), header);

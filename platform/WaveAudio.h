@@ -108,7 +108,15 @@ MMRESULT waveOutPrepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSize)
 // have played.
 MMRESULT waveOutWrite(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
 // Stops playing at once and returns every queued buffer, in queue order.
+// A paused device stays paused.
 MMRESULT waveOutReset(HWAVEOUT device);
+// Holds playback where it stands: nothing is played, not even silence (the
+// sound server's stream is corked, PortAudio's stopped), until
+// waveOutRestart. Buffers written meanwhile are not played before then;
+// the sound server may take them into its own buffer (and so hand them
+// back) in the meantime.
+MMRESULT waveOutPause(HWAVEOUT device);
+MMRESULT waveOutRestart(HWAVEOUT device);
 MMRESULT waveOutUnprepareHeader(HWAVEOUT device, WAVEHDR* header, UINT headerSize);
 MMRESULT waveOutClose(HWAVEOUT device);
 

@@ -47,4 +47,23 @@ void backendReset(Device& device) {
     if (device.backend == Backend::Pulse) pulseReset(device);
 }
 
+void backendPaused(Device& device) {
+    if (device.backend == Backend::Pulse) pulsePaused(device);
+    if (device.backend == Backend::PortAudio) portAudioPaused(device);
+}
+
+void backendRestarted(Device& device) {
+    if (device.backend == Backend::Pulse) pulseRestarted(device);
+    if (device.backend == Backend::PortAudio) portAudioRestarted(device);
+}
+
+int backendDelay(Device& device) {
+    switch (device.backend) {
+    case Backend::Pulse: return pulseDelay(device);
+    case Backend::PortAudio: return portAudioDelay(device);
+    case Backend::Scripted: return substituteDelay();
+    }
+    return 0;
+}
+
 }  // namespace wavedev

@@ -34,6 +34,8 @@ struct Device {
     win::WAVEHDR* head = nullptr;   // queued buffers, linked through lpNext
     win::WAVEHDR* tail = nullptr;
     win::DWORD headOffset = 0;      // output: bytes of the head buffer already played
+    bool paused = false;            // output: held by waveOutPause
+    bool stopping = false;          // the backend's stream is being stopped by us
     void* stream = nullptr;         // the backend's stream, when there is one
 };
 
@@ -122,8 +124,23 @@ void backendClose(Device& device);
 void backendStarted(Device& device);
 void backendQueued(Device& device);
 void backendReset(Device& device);
+// Output held by waveOutPause, or playing again after waveOutRestart.
+void backendPaused(Device& device);
+void backendRestarted(Device& device);
+// Milliseconds until what the device's stream already holds has been
+// played (0 when it holds nothing, or it cannot tell).
+int backendDelay(Device& device);
 void pulseStarted(Device& device);
 void pulseQueued(Device& device);
 void pulseReset(Device& device);
+void pulsePaused(Device& device);
+void pulseRestarted(Device& device);
+int pulseDelay(Device& device);
+void portAudioPaused(Device& device);
+void portAudioRestarted(Device& device);
+int portAudioDelay(Device& device);
+// The playback delay the test stand-in's devices report.
+void setSubstituteDelay(int milliseconds);
+int substituteDelay();
 
 }  // namespace wavedev

@@ -17,6 +17,7 @@
 #include <cstring>
 #endif
 
+#include "platform/PlaybackState.h"
 #include "platform/WaveDevice.h"
 
 namespace wavedev {
@@ -161,6 +162,18 @@ win::MMRESULT openStream(Device& device, const win::WAVEFORMATEX& format) {
     error = Pa_OpenStream(&stream, in, out, rate, FramesPerCallback, paNoFlag,
                           device.input ? inputCallback : outputCallback, &device);
     if (error != paNoError) return resultFor(error);
+    // An output stream that stops without being told to has failed (the
+    // device went away): the window hears of it.
+    if (!device.input)
+        Pa_SetStreamFinishedCallback(stream, [](void* user) {
+            auto& d = *static_cast<Device*>(user);
+            bool told;
+            {
+                std::lock_guard<std::mutex> lock(stateMutex());
+                told = d.stopping;
+            }
+            if (!told) postNow(d.window, platform::WM_PLAYBACKFAILED, static_cast<win::WPARAM>(d.id), 0);
+        });
     error = Pa_StartStream(stream);
     if (error != paNoError) {
         Pa_CloseStream(stream);
@@ -182,9 +195,41 @@ win::MMRESULT portAudioOpen(Device& device, const win::WAVEFORMATEX& format) {
     return result;
 }
 
+namespace {
+
+void markStopping(Device& device, bool stopping) {
+    std::lock_guard<std::mutex> lock(stateMutex());
+    device.stopping = stopping;
+}
+
+}  // namespace
+
+void portAudioPaused(Device& device) {
+    auto* stream = static_cast<PaStream*>(device.stream);
+    if (stream == nullptr) return;
+    markStopping(device, true);
+    Pa_AbortStream(stream);
+}
+
+void portAudioRestarted(Device& device) {
+    auto* stream = static_cast<PaStream*>(device.stream);
+    if (stream == nullptr) return;
+    markStopping(device, false);
+    QuietStderr quiet;
+    Pa_StartStream(stream);
+}
+
+int portAudioDelay(Device& device) {
+    auto* stream = static_cast<PaStream*>(device.stream);
+    if (stream == nullptr || Pa_IsStreamActive(stream) != 1) return 0;
+    const PaStreamInfo* info = Pa_GetStreamInfo(stream);
+    return info != nullptr ? static_cast<int>(info->outputLatency * 1000 + 0.5) : 0;
+}
+
 void portAudioClose(Device& device) {
     auto* stream = static_cast<PaStream*>(device.stream);
     if (stream == nullptr) return;
+    markStopping(device, true);
     Pa_AbortStream(stream);
     Pa_CloseStream(stream);
     device.stream = nullptr;

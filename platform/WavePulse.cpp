@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstdio>
 
+#include "platform/PlaybackState.h"
 #include "platform/PulseConnection.h"
 #include "platform/WaveDevice.h"
 
@@ -217,8 +218,20 @@ win::MMRESULT pulseOpen(Device& device, const win::WAVEFORMATEX& format) {
     pa_proplist_free(properties);
     if (s == nullptr) return resultFor(pa_context_errno(c));
 
+    // A playback stream that fails once it is running (the server went
+    // away, the stream was killed) is reported to the window: its buffers
+    // will not come back.
     pa_stream_set_state_callback(
-        s, [](pa_stream*, void*) { pa_threaded_mainloop_signal(pulseconn::mainloop(), 0); }, nullptr);
+        s,
+        [](pa_stream* stream, void* d) {
+            auto& device = *static_cast<Device*>(d);
+            if (!device.input && pulseOf(device) != nullptr &&
+                !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)))
+                postNow(device.window, platform::WM_PLAYBACKFAILED,
+                        static_cast<win::WPARAM>(device.id), 0);
+            pa_threaded_mainloop_signal(pulseconn::mainloop(), 0);
+        },
+        &device);
     auto moved = [](pa_stream*, void* input) { pulseconn::announceChange(input != nullptr); };
     pa_stream_set_moved_callback(s, moved, device.input ? &device : nullptr);
     // Until the first buffer sizes the stream: a quarter of a second.
@@ -298,9 +311,57 @@ void pulseQueued(Device& device) {
     if (pa_stream_get_state(ps->stream) != PA_STREAM_READY) return;
     if (!ps->sized) {
         sizeFromBuffer(*ps, bytes);
-        uncork(ps->stream);
+        if (!device.paused) uncork(ps->stream);
     }
     writeQueued(ps->stream, device);
+}
+
+void pulsePaused(Device& device) {
+    PulseStream* ps = pulseOf(device);
+    if (ps == nullptr) return;
+    MainloopLock lock;
+    if (pa_stream_get_state(ps->stream) != PA_STREAM_READY) return;
+    if (pa_operation* o = pa_stream_cork(ps->stream, 1, nullptr, nullptr)) pa_operation_unref(o);
+}
+
+void pulseRestarted(Device& device) {
+    PulseStream* ps = pulseOf(device);
+    if (ps == nullptr) return;
+    std::uint32_t bytes = headLength(device);
+    MainloopLock lock;
+    if (pa_stream_get_state(ps->stream) != PA_STREAM_READY) return;
+    // Until a buffer has been queued the stream keeps waiting for one.
+    if (!ps->sized) {
+        if (bytes == 0) return;
+        sizeFromBuffer(*ps, bytes);
+    }
+    uncork(ps->stream);
+    writeQueued(ps->stream, device);
+}
+
+int pulseDelay(Device& device) {
+    PulseStream* ps = pulseOf(device);
+    if (ps == nullptr) return 0;
+    MainloopLock lock;
+    pa_stream* s = ps->stream;
+    if (pa_stream_get_state(s) != PA_STREAM_READY) return 0;
+    bool updated = false;
+    auto done = [](pa_stream*, int, void* flag) {
+        *static_cast<bool*>(flag) = true;
+        pa_threaded_mainloop_signal(pulseconn::mainloop(), 0);
+    };
+    if (pa_operation* o = pa_stream_update_timing_info(s, done, &updated)) {
+        pulseconn::waitFor(0.5, [&updated] { return updated; });
+        // An answer that did not come in time must not write to `updated`.
+        if (pa_operation_get_state(o) == PA_OPERATION_RUNNING) pa_operation_cancel(o);
+        pa_operation_unref(o);
+    }
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(s, &latency, &negative) < 0 || negative) latency = 0;
+    if (std::getenv("NBTV_SOUND_DEBUG") != nullptr)
+        std::fprintf(stderr, "nbtv sound: %llu us still to play\n", static_cast<unsigned long long>(latency));
+    return static_cast<int>((latency + 999) / 1000);
 }
 
 void pulseReset(Device& device) {

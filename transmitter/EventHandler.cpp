@@ -4,11 +4,18 @@
 
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
+#include "dialog/StationQuestions.h"
+#include "platform/PlaybackState.h"
 #include "platform/ProcessStart.h"
+#include "platform/PushToTalk.h"
 #include "platform/ScreenCapture.h"
 #include "platform/SoundDevices.h"
+#include "platform/StopSignals.h"
+#include "transmitter/FrameBuild.h"
 #include "transmitter/OutputDevices.h"
 #include "transmitter/Playback.h"
+#include "transmitter/Station.h"
+#include "transmitter/StationMenu.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 #include "transmitter/TransmitterValues.h"
@@ -37,9 +44,16 @@ void initialiseTransmitter(HWND window) {
     SetScrollPos(barY, SB_CTL, s.regionY, true);
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
 
+    startStation(window);
+    showStationChecks(window);
     platform::watchSoundDevices(false, window);
     refreshOutputDevices(window);
     startSoundOutput(window);
+    startSending();
+}
+
+bool fromOutput(WPARAM device) {
+    return device == reinterpret_cast<WPARAM>(transmitter.output.device);
 }
 
 }  // namespace
@@ -47,12 +61,26 @@ void initialiseTransmitter(HWND window) {
 LRESULT transmitterEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: initialiseTransmitter(window); break;
-        case MM_WOM_DONE: soundBufferDone(); break;
+        case MM_WOM_DONE: soundBufferDone(reinterpret_cast<const WAVEHDR*>(lParam)); break;
         case MM_WOM_OPEN:
         case platform::WM_SOUNDDEVICES: refreshOutputDevices(window); break;
-        case WM_COMMAND: outputDeviceCommand(window, LOWORD(wParam)); break;
+        case WM_COMMAND:
+            if (!stationCommand(window, LOWORD(wParam))) outputDeviceCommand(window, LOWORD(wParam));
+            break;
+        case WM_TIMER:
+            if (wParam == PushToTalkRetryTimer) retryPushToTalk();
+            break;
+        case platform::WM_PUSHTOTALK: pushToTalkNews(wParam, lParam); break;
+        case platform::WM_PLAYBACKFAILED:
+            if (fromOutput(wParam)) playbackFailed();
+            break;
+        case platform::WM_STOPSIGNAL:
+            // As the close box: whatever question is open goes first.
+            dialog::cancelQuestions();
+            dialog::endDialog(window, 0);
+            break;
         case WM_DESTROY:
-            stopSoundOutput();
+            endStation(stopSoundOutput());
             platform::stopScreenCapture();
             PostQuitMessage(0);
             break;
@@ -83,6 +111,8 @@ void regionScroll(HWND window, WPARAM wParam, LPARAM lParam) {
     dialog::setControlText(window, ValueX, dialog::numberText(s.regionX));
     if (id == ScrollY) SetScrollPos(bar, SB_CTL, s.regionY, true);
     dialog::setControlText(window, ValueY, dialog::numberText(s.regionY));
+    // While nothing is sent, the preview follows the region at once.
+    if (!transmitter.sending.wanted) showStillPicture();
 }
 
 LRESULT onAdjustOutput(HWND, UINT, WPARAM, LPARAM) {

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "platform/ScreenCapture.h"
+#include "transmitter/Identification.h"
+#include "transmitter/PictureSource.h"
 #include "transmitter/Preview.h"
 #include "transmitter/TransmitterState.h"
 
@@ -10,25 +11,37 @@ using namespace tx;
 
 namespace {
 
-// What the preview says over the picture when it does not show the screen
+// What the preview says over the picture when it does not show the source
 // or the sound does not go out: a black picture sent as if all were well
-// would hide the fault.
-std::string previewNote(platform::ScreenAccess access) {
-    std::string note;
-    if (access == platform::ScreenAccess::None) note = "No screen access";
-    if (access == platform::ScreenAccess::Asking) note = "Waiting for screen access";
-    if (!transmitter.output.open) note += (note.empty() ? "" : "\n") + std::string("No sound output");
+// would hide the fault. One line for each.
+std::string previewNote(const std::string& sourceNote) {
+    std::string note = sourceNote;
+    auto add = [&note](const std::string& line) {
+        if (!line.empty()) note += (note.empty() ? "" : "\n") + line;
+    };
+    if (!transmitter.output.open) add("No sound output");
+    add(transmitter.sending.note);
+    if (!transmitter.sending.wanted) add("Not sending");
     return note;
+}
+
+// Without a picture from the source the frame is built from black.
+void takePicture(ScreenPicture& picture, bool onAir) {
+    const std::string sourceNote = sourcePicture(picture, onAir);
+    markIdentification(picture, onAir);
+    showPreview(transmitter.window, picture);
+    showPreviewNote(transmitter.window, previewNote(sourceNote));
 }
 
 }  // namespace
 
 void buildFrame(FrameBuffer& buffer) {
-    // Without access to the screen the frame is built from black.
     ScreenPicture picture;
-    const platform::ScreenAccess access =
-        platform::grabScreenRegion(transmitter.settings.regionX, transmitter.settings.regionY, picture);
-    showPreview(transmitter.window, picture);
-    showPreviewNote(transmitter.window, previewNote(access));
+    takePicture(picture, true);
     synthesizeFrame(picture, transmitter.settings, buffer);
+}
+
+void showStillPicture() {
+    ScreenPicture picture;
+    takePicture(picture, false);
 }

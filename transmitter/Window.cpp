@@ -5,9 +5,11 @@
 #include "dialog/DialogLayer.h"
 #include "dialog/WindowSystem.h"
 #include "platform/SoundDevices.h"
+#include "platform/StoredSettings.h"
 #include "transmitter/OutputDevices.h"
 #include "transmitter/Playback.h"
 #include "transmitter/EventHandler.h"
+#include "transmitter/StationMenu.h"
 #include "transmitter/Transmitter.h"
 #include "transmitter/TransmitterState.h"
 
@@ -31,11 +33,13 @@ HWND buildTransmitterWindow() {
     dialog::addControl(w, ControlKind::CheckBox, LineSync, "&Line sync on", 95, 44, 72, 14, 0x10000,
                        0, onLineSync);
     addOutputDeviceMenu(w);
+    addStationMenu(w);
     return w;
 }
 
 int runTransmitter() {
     platform::setSoundApplicationName("NBTV Transmitter");
+    platform::setStoredSettingsName("transmitter");
     transmitter.window = buildTransmitterWindow();
     dialog::showModal(transmitter.window, transmitterEvent, nullptr);
     return quitExitCode();

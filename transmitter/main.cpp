@@ -1,13 +1,14 @@
 #include "dialog/DialogLayer.h"
-#include "transmitter/TransmitterOptions.h"
+#include "transmitter/CommandLine.h"
 #include "transmitter/Window.h"
+#include "transmitter/TransmitterState.h"
 
 int main(int argc, char** argv) {
-    // --help and --version answer before the toolkit wants a display.
-    const int early = readTransmitterOptions(argc, argv);
-    if (early >= 0) return early;
+    // Options first, so that --help and --version need no display.
+    int exitCode = 0;
+    if (!readCommandLine(argc, argv, transmitter.commandLine, exitCode)) return exitCode;
     dialog::startToolkit(argc, argv);
-    const int exitCode = runTransmitter();
+    exitCode = runTransmitter();
     dialog::stopToolkit();
     return exitCode;
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "platform/PlaybackState.h"
 #include "platform/WaveDevice.h"
 
 namespace wavedev {
@@ -47,7 +48,7 @@ bool play(std::size_t byteCount, bool wholeHeadBuffer) {
     {
         std::lock_guard<std::mutex> lock(stateMutex());
         Device* device = newest(false);
-        if (device == nullptr) return false;
+        if (device == nullptr || device->paused) return false;
         if (wholeHeadBuffer) {
             if (device->head == nullptr) return false;
             byteCount = device->head->dwBufferLength - device->headOffset;
@@ -79,6 +80,7 @@ void recordCall(const char* name, const win::WAVEHDR* header, win::DWORD length,
 }
 
 }  // namespace
+
 }  // namespace wavedev
 
 namespace wavescript {
@@ -93,6 +95,7 @@ void useScriptedBackend(bool on) {
         script().input = {};
         script().output = {};
         script().played.clear();
+        wavedev::setSubstituteDelay(0);
     }
     clearCalls();
     logCalls(on);
@@ -146,6 +149,25 @@ std::vector<std::int16_t> playedSamples() {
     std::vector<std::int16_t> samples(played.size() / 2);
     if (!samples.empty()) std::memcpy(samples.data(), played.data(), samples.size() * 2);
     return samples;
+}
+
+bool outputPaused() {
+    std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+    wavedev::Device* device = wavedev::newest(false);
+    return device != nullptr && device->paused;
+}
+
+void setPlaybackDelay(int milliseconds) { wavedev::setSubstituteDelay(milliseconds); }
+
+bool failOutput() {
+    wavedev::Device* device;
+    {
+        std::lock_guard<std::mutex> lock(wavedev::stateMutex());
+        device = wavedev::newest(false);
+    }
+    if (device == nullptr) return false;
+    wavedev::postNow(device->window, platform::WM_PLAYBACKFAILED, static_cast<win::WPARAM>(device->id), 0);
+    return true;
 }
 
 std::vector<const win::WAVEHDR*> queuedInput() { return wavedev::queueOf(true); }

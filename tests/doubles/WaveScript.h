@@ -42,13 +42,23 @@ bool fillNextInput(const std::vector<std::uint8_t>& bytes);
 bool streamInput(const std::uint8_t* bytes, std::size_t count);
 
 // Plays the rest of the head queued output buffer and returns it
-// (MM_WOM_DONE). False when no output is open or none is queued.
+// (MM_WOM_DONE). False when no output is open or playing or none is
+// queued.
 bool completeNextOutput();
 // Plays that many bytes as the sound card would: across queued buffers
-// without a gap, silence when they run dry. False when no output is open.
+// without a gap, silence when they run dry. False when no output is open
+// or it is paused.
 bool streamOutput(std::size_t byteCount);
 // Everything played so far, as 16-bit samples (left, right, left, ...).
 std::vector<std::int16_t> playedSamples();
+// Whether the newest output is held by waveOutPause (nothing plays then:
+// completeNextOutput and streamOutput return false).
+bool outputPaused();
+// How long the output says its sound still takes to play (default 0).
+void setPlaybackDelay(int milliseconds);
+// The output fails as when the sound server goes away: WM_PLAYBACKFAILED
+// is posted. False when no output is open.
+bool failOutput();
 
 // The headers queued with the newest scripted device of each direction, in
 // queue order, and whether that input is recording.

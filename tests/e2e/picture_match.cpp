@@ -1,12 +1,15 @@
 // Compares the picture the viewer shows with the card the transmitter sends.
-//   picture_match CARD.gray SHOWN.gray
+//   picture_match CARD.gray SHOWN.gray [SKIPPED_TOP_ROWS]
 // Both are raw 8-bit grey files of 96 x 120 pixels, top row first: the card
 // as it stands on the screen, the shown picture as cut from a screenshot.
 // The viewer has no frame sync, so its frame may start anywhere in the
 // transmitter's: both pictures are read out in scan order (line 0 is the
 // rightmost three columns, each line from the bottom row up) and compared
-// over every cyclic shift. Prints the best correlation and the shift.
+// over every cyclic shift. Prints the best correlation and the shift. With
+// SKIPPED_TOP_ROWS, that many rows along the top of the shown picture do
+// not count (a band there that the card does not have).
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -34,8 +37,10 @@ double at(const std::vector<double>& p, int x, int rowFromBottom) {
 
 int main(int argc, char** argv) {
     std::vector<double> card, shown;
-    if (argc != 3 || !readGrey(argv[1], card) || !readGrey(argv[2], shown)) {
-        std::fprintf(stderr, "usage: picture_match CARD.gray SHOWN.gray (96x120 raw grey each)\n");
+    const int skipped = argc == 4 ? std::atoi(argv[3]) : 0;
+    if ((argc != 3 && argc != 4) || skipped < 0 || skipped >= Height - 1 || !readGrey(argv[1], card) ||
+        !readGrey(argv[2], shown)) {
+        std::fprintf(stderr, "usage: picture_match CARD.gray SHOWN.gray [SKIPPED_TOP_ROWS] (96x120 raw grey each)\n");
         return 2;
     }
     // The transmitted frame: sample 1 + 120 i + k is the mean of the three
@@ -50,7 +55,7 @@ int main(int argc, char** argv) {
     std::vector<int> position;
     std::vector<double> received;
     for (int k = 0; k < Lines; ++k)
-        for (int r = 1; r < Height; ++r) {
+        for (int r = 1; r < Height - skipped; ++r) {
             position.push_back(LineSamples * k + r);
             received.push_back(at(shown, 93 - 3 * k, r));
         }

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/PlaybackState.h"
 #include "platform/SoundDevices.h"
 #include "tests/platform/PrivatePulseServer.h"
 #include "tests/platform/WaveTestSupport.h"
@@ -143,6 +144,49 @@ TEST_F(WavePulse, TheListComesBackWithARestartedServer) {
     HWAVEIN input = wavetest::openInput(10000);
     EXPECT_NE(input, nullptr);
     waveInClose(input);
+}
+
+TEST_F(WavePulse, AHeldOutputIsCorkedUntilRestartedAndAFailedServerIsReported) {
+    HWAVEOUT output = wavetest::openOutput();
+    ASSERT_NE(output, nullptr);
+    Collector::take();
+    // Held before anything is written: the stream stays corked (the server
+    // takes the buffers, as far as its own buffer holds them, but plays
+    // nothing) until let go.
+    EXPECT_EQ(waveOutPause(output), MMSYSERR_NOERROR);
+    wavetest::Buffer first(15364), second(15364);
+    for (wavetest::Buffer* b : {&first, &second}) {
+        ASSERT_EQ(waveOutPrepareHeader(output, &b->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+        ASSERT_EQ(waveOutWrite(output, &b->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_NE(commandOutput("LC_ALL=C pactl list sink-inputs").find("Corked: yes"), std::string::npos);
+    EXPECT_EQ(waveOutRestart(output), MMSYSERR_NOERROR);
+    EXPECT_TRUE(eventually([] {
+        return commandOutput("LC_ALL=C pactl list sink-inputs").find("Corked: no") != std::string::npos;
+    }));
+    // Playing on: a buffer written now comes back once the server has it.
+    for (wavetest::Buffer* b : {&first, &second}) {
+        if (b->header.dwFlags & WHDR_INQUEUE) continue;
+        ASSERT_EQ(waveOutWrite(output, &b->header, sizeof(WAVEHDR)), MMSYSERR_NOERROR);
+    }
+    wavetest::Posted done{};
+    ASSERT_TRUE(Collector::next(done));
+    EXPECT_EQ(done.message, MM_WOM_DONE);
+    // Held and emptied, nothing of ours is left at the server to play.
+    waveOutPause(output);
+    waveOutReset(output);
+    EXPECT_LT(platform::playbackDelayMs(output), 50);
+    // The server goes away: the window hears that the output failed.
+    waveOutRestart(output);
+    Collector::take();
+    server->stop(SIGKILL);
+    bool failed = false;
+    for (wavetest::Posted p{}; !failed && Collector::next(p);)
+        failed = p.message == platform::WM_PLAYBACKFAILED && p.wParam == reinterpret_cast<WPARAM>(output);
+    EXPECT_TRUE(failed);
+    waveOutClose(output);
+    ASSERT_TRUE(server->start());
 }
 
 }  // namespace

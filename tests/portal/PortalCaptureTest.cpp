@@ -21,6 +21,8 @@
 
 #include "dialog/DialogLayer.h"
 #include "dialog/DialogReadBack.h"
+#include "dialog/StationQuestions.h"
+#include "platform/StoredSettings.h"
 #include "tests/common/ModalRun.h"
 #include "tests/common/ScriptedSound.h"
 #include "tests/portal/fixtures/TestScreen.h"
@@ -211,6 +213,36 @@ TEST_F(PortalCapture, TheBarsMoveTheRegionOfTheNextFrame) {
         const FrameBuffer moved = frameOf(expectedPicture(201, 210));
         EXPECT_EQ(std::memcmp(wavescript::queuedOutput().back()->lpData, &moved, sizeof moved), 0);
     });
+}
+
+TEST_F(PortalCapture, TheRegionIsChosenOnTheSharedMonitor) {
+    startPortal();
+    startSource("BGRx", 640 * 4);
+    static core::ScreenImage shown;
+    dialog::setRegionHook([](const core::ScreenImage& screen, int& x, int& y) {
+        shown = screen;
+        x = 300;
+        y = 250;
+        return true;
+    });
+    withTransmitter([](HWND w) {
+        ASSERT_TRUE(playUntilPicture(200, 200));
+        dialog::sendMenuCommand(w, transmitter_id::ChooseRegion);
+        // The chooser is shown the whole monitor, in the region's pixels.
+        ASSERT_EQ(shown.width, testscreen::Width);
+        ASSERT_EQ(shown.height, testscreen::Height);
+        for (const auto& [x, y] : {std::pair{0, 0}, {639, 479}, {321, 123}}) {
+            const testscreen::Colour c = testscreen::colourAt(x, y);
+            const std::uint32_t pixel = shown.pixels[static_cast<std::size_t>(y * shown.width + x)];
+            EXPECT_EQ((pixel >> 19) & 31u, c.red >> 3u) << x << "," << y;
+            EXPECT_EQ((pixel >> 11) & 31u, c.green >> 3u) << x << "," << y;
+            EXPECT_EQ((pixel >> 3) & 31u, c.blue >> 3u) << x << "," << y;
+        }
+        EXPECT_EQ(dialog::controlText(w, transmitter_id::ValueX), "300");
+        EXPECT_TRUE(playUntilPicture(300, 250, 3));
+    });
+    dialog::setRegionHook(nullptr);
+    platform::clearStoredSettings();  // the region chosen is not for the next test
 }
 
 TEST_F(PortalCapture, RefusalGivesBlackFramesWithTheNoteUntilThePortalRestarts) {
