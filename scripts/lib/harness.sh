@@ -135,6 +135,13 @@ load-module module-null-sink sink_name=nbtv rate=10000
 set-default-sink nbtv
 set-default-source nbtv.monitor
 PA
+  # A server killed earlier in the run may linger as a zombie where nothing
+  # reaps orphans (containers); its pid file would then stop the new one.
+  local old
+  old=$(h_pulse_pid)
+  if [ -n "$old" ] && ! grep -qs '^State:[[:space:]]*[RSD]' "/proc/$old/status"; then
+    rm -f "$XDG_RUNTIME_DIR/pulse/pid"
+  fi
   HOME="$work" pulseaudio -n -F "$work/server.pa" --daemonize=yes --exit-idle-time=-1 \
     --use-pid-file=yes >>"$work/pulse.log" 2>&1 ||
     h_fail "PulseAudio did not start: $(cat "$work/pulse.log")"
