@@ -24,8 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${NBTV_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The volume control the "Adjust input" and "Adjust output" buttons open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol")
+# The volume control the "Adjust input" and "Adjust output" buttons open,
+# and the GStreamer elements a camera source is read through (videoconvert
+# and appsink, v4l2src).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
 # The screen cast on a Wayland desktop.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xdg-desktop-portal")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
