@@ -21,6 +21,17 @@ inline std::string commandOutput(const std::string& command) {
     return text;
 }
 
+// Two null sinks, twin1 and twin2, that share the description "Twin" (so
+// their monitors do too). False when either could not be made.
+inline bool addTwinSinks() {
+    for (const char* sink : {"twin1", "twin2"})
+        if (commandOutput(std::string("pactl load-module module-null-sink rate=10000 sink_name=") + sink +
+                          " sink_properties=device.description=Twin")
+                .empty())
+            return false;
+    return true;
+}
+
 // Runs the window's events until the condition holds, for at most 10 s.
 template <class Condition>
 bool eventually(Condition condition) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/SignalFormat.h"
 #include "tests/common/SentSignal.h"
 #include "tests/common/VoiceChannel.h"
 #include "viewer/CalibratedLevels.h"
@@ -84,8 +85,8 @@ std::vector<std::uint8_t> received(const Sent& sent, const Channel& channel, int
 rx::ReceiverSettings settingsAt(int rate, bool receiverSync) {
     rx::ReceiverSettings s;
     s.sampleRate = rate;
-    s.frameSamples = 3841;
-    s.lineSamples = receiverSync ? 119 : 120;
+    s.frameSamples = nbtv::FrameSamples;
+    s.lineSamples = receiverSync ? nbtv::LineSamples - 1 : nbtv::LineSamples;
     s.syncLevel = 128;
     s.syncOn = receiverSync ? 1 : -1;
     s.framePicture = s.bufferTurn = s.polarity = 1;

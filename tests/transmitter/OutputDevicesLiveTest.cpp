@@ -27,6 +27,7 @@ using namespace transmitter_id;
 
 namespace {
 
+using livetest::addTwinSinks;
 using livetest::commandOutput;
 using livetest::eventually;
 
@@ -84,10 +85,7 @@ TEST(OutputDevicesLive, TheContextMenuListsSinksAndMovesTheOutput) {
 TEST(OutputDevicesLive, TwoSinksOfOneNameCanBeToldApart) {
     wavetest::PrivatePulseServer server;
     if (!server.start()) GTEST_SKIP() << "no private PulseAudio server could be started";
-    for (const char* sink : {"twin1", "twin2"})
-        ASSERT_FALSE(commandOutput(std::string("pactl load-module module-null-sink rate=10000 sink_name=") + sink +
-                                   " sink_properties=device.description=Twin")
-                         .empty());
+    ASSERT_TRUE(addTwinSinks());
     setenv("NBTV_SOUND", "pulse", 1);
     transmitter = TransmitterState{};
     transmitter.window = buildTransmitterWindow();
