@@ -14,7 +14,7 @@ int misuse(const std::string& program, const std::string& what) {
 
 }  // namespace
 
-int readProgramOptions(CLI::App& app, int argc, char** argv) {
+int readProgramOptions(CLI::App& app, int argc, char** argv, std::string (*wording)(const std::string&)) {
     const std::string program = app.get_name();
     app.set_help_flag("-h,--help", "Print this help and exit");
     app.set_version_flag("--version", program + " " + NBTV_VERSION, "Print the version and exit");
@@ -28,7 +28,7 @@ int readProgramOptions(CLI::App& app, int argc, char** argv) {
         std::printf("%s\n", e.what());
         return 0;
     } catch (const CLI::ParseError& e) {
-        return misuse(program, e.what());
+        return misuse(program, wording != nullptr ? wording(e.what()) : std::string(e.what()));
     }
     for (const std::string& extra : app.remaining()) {
         if (extra == "--") continue;

@@ -1,11 +1,8 @@
 #include "transmitter/CommandLine.h"
 
-#include <CLI/CLI.hpp>
-
-#include <algorithm>
-#include <cstdio>
 #include <functional>
-#include <vector>
+
+#include "platform/ProgramOptions.h"
 
 namespace {
 
@@ -52,17 +49,15 @@ std::string plainWords(const std::string& what) {
     return what;
 }
 
-void describe(CLI::App& app, StationCommandLine& given, bool& version) {
+void describe(CLI::App& app, StationCommandLine& given) {
     app.description(
         "Sends a 96 x 120 picture as a 32-line television signal through the sound card: "
         "a region of the screen, a picture file, a folder of pictures or a camera, "
         "with the station's callsign, keying the radio through hamlib if asked.");
-    app.set_help_flag("-h,--help", "Print this help and exit");
     app.footer(
         "With no arguments the transmitter opens its window and sends the screen region at once: move\n"
         "the region with its scroll bars, and right-click the window for the sound card to play through\n"
         "and for the station's choices.");
-    app.add_flag("--version", version, "Print the version and exit")->disable_flag_override();
     addRead(app, "--source", "SOURCE",
             "What is sent: screen (the region, the default), picture:FILE, folder:DIR (a slideshow "
             "in name order) or camera[:DEVICE]",
@@ -110,46 +105,12 @@ void describe(CLI::App& app, StationCommandLine& given, bool& version) {
 
 }  // namespace
 
-std::string commandLineHelp() {
-    CLI::App app("", "transmitter");
-    StationCommandLine given;
-    bool version = false;
-    describe(app, given, version);
-    app.get_formatter()->column_width(24);
-    return app.help();
-}
-
 bool readCommandLine(int argc, char** argv, StationCommandLine& given, int& exitCode) {
     CLI::App app("", "transmitter");
-    bool version = false;
-    describe(app, given, version);
+    describe(app, given);
     app.get_formatter()->column_width(24);
-    app.allow_extras(true);
-    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 1));
-    std::reverse(arguments.begin(), arguments.end());
-    auto usageError = [&exitCode](const std::string& message) {
-        std::fprintf(stderr, "transmitter: %s (try --help)\n", message.c_str());
-        exitCode = 2;
-        return false;
-    };
-    try {
-        app.parse(arguments);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        exitCode = 0;
-        return false;
-    } catch (const CLI::ParseError& e) {
-        return usageError(plainWords(e.what()));
-    }
-    for (const std::string& extra : app.remaining()) {
-        if (extra == "--") continue;
-        return usageError(extra.size() > 1 && extra[0] == '-' ? "unknown option '" + extra + "'"
-                                                              : "unexpected argument '" + extra + "'");
-    }
-    if (version) {
-        std::printf("transmitter %s\n", NBTV_VERSION);
-        exitCode = 0;
-        return false;
-    }
+    exitCode = platform::readProgramOptions(app, argc, argv, plainWords);
+    if (exitCode >= 0) return false;
+    exitCode = 0;
     return true;
 }

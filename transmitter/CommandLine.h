@@ -9,5 +9,3 @@
 // `exitCode`: 0 after --help or --version (printed on standard output), 2
 // after a bad option (one line on standard error).
 bool readCommandLine(int argc, char** argv, StationCommandLine& given, int& exitCode);
-// The usage text of --help.
-std::string commandLineHelp();
