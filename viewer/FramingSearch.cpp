@@ -30,11 +30,11 @@ constexpr double TurnClear = 1.25;
 // grid when it puts the start within AgreeSamples of where the grid does,
 // or would with its step some bursts off. Of a break and a grid that
 // disagree, one Outweighs times clearer than the other is taken; a break
-// BreakVeto as clear as a lock needs, on another line than the grid's, is
+// BreakVeto as clear as a lock needs anywhere but at the grid's start is
 // enough to doubt the grid.
 constexpr double AgreeSamples = 3;
-constexpr double Outweighs = 2;
-constexpr double BreakVeto = 0.5;
+constexpr double Outweighs = 3;
+constexpr double BreakVeto = 0.3;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -188,10 +188,10 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         }
         const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
         const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
-        // A break on another line than the grid's holds the grid back,
+        // A break anywhere but at the grid's start holds the grid back,
         // unless the grid is far clearer; a clear break on the grid where
         // the grid is not (or is far less) clear tells the line.
-        const bool breakSeen = found.breakConfidence >= BreakVeto && onGrid && !sameLine;
+        const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
         const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * found.breakConfidence);
         const bool breakWins = breakClear && onGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
         if (gridWins) {
