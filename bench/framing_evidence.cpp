@@ -8,7 +8,9 @@
 // and searches every frame; after eight frames folded each piece of
 // evidence is either clear and right (within 3 sender samples of the true
 // start), clear and wrong, or not clear. Prints a row per condition and
-// piece. Environment: FRAMING_QUALITY_SEED as for framing_quality.
+// piece. Environment: FRAMING_QUALITY_SEED and FRAMING_QUALITY_ONLY as for
+// framing_quality; FRAMING_QUALITY_RUNS=1 prints each run's pieces (their
+// confidence and how far off they are, in sender samples) on standard error.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,10 +48,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* seed = std::getenv("FRAMING_QUALITY_SEED");
+    const char* only = std::getenv("FRAMING_QUALITY_ONLY");
+    const bool verbose = std::getenv("FRAMING_QUALITY_RUNS") != nullptr;
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261208u);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
-        if (entry.path().extension() == ".gray" && entry.path().stem().string().find("held-") == std::string::npos)
+        if (entry.path().extension() == ".gray" && entry.path().stem().string().find("held-") == std::string::npos &&
+            (only == nullptr || entry.path().stem().string().find(only) != std::string::npos))
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
 
@@ -79,12 +84,16 @@ int main(int argc, char** argv) {
                     fed += n;
                 }
                 const rx::FoldFinding& f = tracker.lastFinding();
-                auto right = [&](double start) {
-                    return std::abs(std::remainder(start - rec.frameStart(base, 0), rec.period())) / rec.samplesPerSent <=
-                           RightSamples;
+                auto off = [&](double start) {
+                    return std::remainder(start - rec.frameStart(base, 0), rec.period()) / rec.samplesPerSent;
                 };
+                auto right = [&](double start) { return std::abs(off(start)) <= RightSamples; };
                 const std::string condition = std::string(sync ? "sync on " : "sync off") + ", " +
                                               (snr > 0 ? std::to_string(static_cast<int>(snr)) + " dB" : "clean");
+                if (verbose)
+                    std::fprintf(stderr, "%-22s %s: break %5.2f at %+7.1f, grid %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
+                                 file.stem().c_str(), condition.c_str(), f.breakConfidence, off(f.breakStart),
+                                 f.gridConfidence, off(f.gridStart), f.clear, f.confidence, off(f.start));
                 add(condition + ", the break", f.breakConfidence >= 1, right(f.breakStart));
                 if (sync) {
                     add(condition + ", bursts seen", f.syncPresent, true);

@@ -153,14 +153,15 @@ FramingFollow::Step FramingFollow::follow(const FramingSearch& runs) {
     const double expected = expectedStart();
     double error = 0, confidence = 0;
     step.tone = toneHeard(runs, expected);
-    double breakPeriod = period_;
-    const double breakAt = breakError(runs, expected, confidence, breakPeriod);
     double burstAt = 0;
     step.bursts = sync_ && burstError(runs, expected, burstAt);
+    // The break is folded only where the bursts do not place the frame.
+    double breakPeriod = period_;
+    const double breakAt = step.bursts ? 0.0 : breakError(runs, expected, confidence, breakPeriod);
     if (step.bursts) {
         error = burstAt;
         step.measured = true;
-        step.confidence = std::max(1.0, confidence);
+        step.confidence = 1;
     } else if (confidence >= 1) {
         error = breakAt;
         step.measured = true;

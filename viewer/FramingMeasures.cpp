@@ -7,6 +7,14 @@ namespace rx {
 
 namespace {
 
+// The turn measure's peak: at least TurnFloor high, TurnRivalRatio times
+// anything else, TurnSigmas deviations above the mean, and between
+// TurnWidth sender samples wide.
+constexpr float TurnFloor = 0.02f;
+constexpr float TurnRivalRatio = 4.0f;
+constexpr float TurnSigmas = 8.0f;
+constexpr double TurnWidth[2] = {2.5, 5.5};
+
 int wrapIndex(int i, int n) {
     i %= n;
     return i < 0 ? i + n : i;
@@ -21,14 +29,14 @@ float outsideArc(std::complex<float> run, float size, const ToneArc& arc) {
 }
 
 float breakMeasure(std::complex<float> folded, float magnitude, float weakMagnitude, const ToneArc& arc) {
-    const float outside = outsideArc(folded, std::abs(folded), arc);
+    const float outside = outsideArc(folded, std::sqrt(std::norm(folded)), arc);
     const float size = std::max(magnitude, weakMagnitude);
     return size > 0 ? outside / size : 0.0f;
 }
 
 bool beyondWhite(std::complex<float> folded, const FramingParameters& p) {
     const std::complex<float> turned = folded * std::conj(p.arcCentre);
-    return turned.imag() > 0 && turned.real() < p.arcCos * std::abs(turned);
+    return turned.imag() > 0 && turned.real() < p.arcCos * std::sqrt(std::norm(turned));
 }
 
 Peak strongestPeak(const float* v, int n, int exclusion, bool circular) {
@@ -74,6 +82,52 @@ void takeOutLines(const float* profile, int n, int from, int count, double lineP
             }
         out[i] = std::max(0.0f, profile[i] - beside);
     }
+}
+
+void turnProfile(const std::complex<float>* runs, const float* sizes, int n, int from, int count, double linePeriod,
+                 float weak, float* out) {
+    const int line = static_cast<int>(std::lround(linePeriod));
+    auto unit = [&](int at) { return runs[at] / std::max(sizes[at], weak); };
+    for (int i = from; i < from + count; ++i) {
+        const std::complex<float> here = unit(i);
+        float closest = 1;
+        for (int side : {-line, line})
+            for (int near = -1; near <= 1; ++near) {
+                const int at = i + side + near;
+                if (at >= 0 && at < n) closest = std::min(closest, 0.25f * std::norm(here - unit(at)));
+            }
+        out[i] = closest;
+    }
+}
+
+double turnClearness(const Peak& peak, double width, double scale) {
+    if (peak.at < 0 || !(peak.height > 0)) return 0;
+    if (width < TurnWidth[0] * scale || width > TurnWidth[1] * scale) return 0;
+    const double overFloor = peak.height / TurnFloor;
+    const double overRival = peak.rival > 0 ? peak.height / (TurnRivalRatio * peak.rival) : overFloor;
+    const double overNoise = peak.deviation > 0 ? (peak.height - peak.mean) / (TurnSigmas * peak.deviation) : overFloor;
+    return std::min({overFloor, overRival, overNoise});
+}
+
+double peakWidth(const float* profile, int n, const Peak& peak, int reach) {
+    if (peak.at < 0 || !(peak.height > 0)) return 0;
+    double sum = 0;
+    for (int d = -reach; d <= reach; ++d) sum += profile[std::clamp(peak.at + d, 0, n - 1)];
+    return sum / peak.height;
+}
+
+double halfHeightMiddle(const float* profile, int n, const Peak& peak) {
+    if (peak.at < 0 || !(peak.height > 0)) return peak.position;
+    const float half = 0.5f * peak.height;
+    auto crossing = [&](int step) {
+        int i = peak.at;
+        while (i + step >= 0 && i + step < n && profile[i + step] >= half) i += step;
+        if (i + step < 0 || i + step >= n) return static_cast<double>(i);
+        // Between i (at least half) and i + step (below it).
+        const double inside = profile[i], outside = profile[i + step];
+        return i + step * (inside - half) / std::max(1e-12, inside - outside);
+    };
+    return 0.5 * (crossing(-1) + crossing(1));
 }
 
 }  // namespace rx

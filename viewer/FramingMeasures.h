@@ -56,4 +56,34 @@ Peak strongestPeak(const float* profile, int n, int exclusion, bool circular);
 // share, count for nothing. `out` must not alias.
 void takeOutLines(const float* profile, int n, int from, int count, double linePeriod, float* out);
 
+// The turn measure: how far the run phasor summed at each place of a fold
+// turns from those at the same place of the neighbouring lines (a line
+// before and a line after, give or take a sample), 0 where it matches
+// either up to 1 opposite both. A picture keeps neighbouring lines alike,
+// and across an ordinary line boundary the phase runs on, so a phase
+// restart stands out whatever its angle, while line sync bursts and the
+// channel's smear, alike on every line, count for nothing. Each run phasor
+// is taken over `sizes` (the sum of its runs' sizes, at least `weak`), so a
+// place whose folded frames disagree counts as turned too. For
+// out[from..from + count); the places a line and a sample either side of
+// them must be held in runs[0..n).
+void turnProfile(const std::complex<float>* runs, const float* sizes, int n, int from, int count, double linePeriod,
+                 float weak, float* out);
+
+// How clear a peak of the turn measure stands: >= 1 when it is at least
+// 0.02 high (a turn of about 16 degrees) and four times anything else about
+// it (a picture that keeps its lines alike leaves even a small turn far
+// above everything else), 0 when its width (peakWidth) is not about a run's
+// (`scale` receiver samples a sender sample): a narrower peak is a step of
+// the picture, a wider one a jump the channel has smeared too far to place.
+double turnClearness(const Peak& peak, double width, double scale);
+// A peak's width: the profile summed over `reach` either side of it, in
+// units of its height.
+double peakWidth(const float* profile, int n, const Peak& peak, int reach);
+// The middle of a peak between where it crosses half its height either
+// side (interpolated): where the turn measure's peak is a plateau (every
+// run that holds the restart turns alike), its middle, where the highest
+// value is only where the noise or a tone step put it.
+double halfHeightMiddle(const float* profile, int n, const Peak& peak);
+
 }  // namespace rx

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "core/SignalFormat.h"
 #include "viewer/FramingMeasures.h"
@@ -17,15 +18,23 @@ namespace {
 constexpr float BreakFloor = 0.25f;
 constexpr float RivalRatio = 2.0f;
 constexpr float BreakSigmas = 8.0f;
-// The break lies on the grid when it puts the start this many sender
-// samples from a line's start at most.
+// The turn against the neighbouring lines sees picture features too, a
+// line wide and a few rows high (a letter's stroke); it is taken on a full
+// fold only, and with a margin of TurnClear.
+constexpr double TurnClear = 1.25;
+// With line sync the grid places the start to a fraction of a sample, but
+// its slip, which tells the line, rests on the frame's first burst, and the
+// restart just before that burst can draw it aside by about the slip
+// itself, as can a picture whose rows beside the bursts change across the
+// frame: the grid's step then stands a burst off. The break lies on the
+// grid when it puts the start within AgreeSamples of where the grid does,
+// or would with its step some bursts off. Of a break and a grid that
+// disagree, one Outweighs times clearer than the other is taken; a break
+// BreakVeto as clear as a lock needs anywhere but at the grid's start is
+// enough to doubt the grid.
 constexpr double AgreeSamples = 3;
-// Of a break and a grid that disagree, one this many times clearer than the
-// other is taken.
-constexpr double Outweighs = 2;
-// A break half as clear as a lock needs, on the grid at another line than
-// the grid's own, is enough to doubt the grid.
-constexpr double BreakVeto = 0.5;
+constexpr double Outweighs = 3;
+constexpr double BreakVeto = 0.3;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -50,10 +59,14 @@ void FramingSearch::reset(const FramingParameters& p) {
 
 void FramingSearch::restart(std::int64_t from) { from_ = from; }
 
-void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
+float FramingSearch::weakSize(const Fold& fold, int bins) const {
     double total = 0;
     for (int b = 0; b < bins; ++b) total += fold.sizes[static_cast<std::size_t>(b)];
-    const float weak = static_cast<float>(p_.weakShare * total / bins);
+    return static_cast<float>(p_.weakShare * total / bins);
+}
+
+void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const {
+    const float weak = weakSize(fold, bins);
     const ToneArc arc = toneArc(p_);
     profile.resize(static_cast<std::size_t>(bins));
     for (int b = 0; b < bins; ++b) {
@@ -84,8 +97,8 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
 
     // Every period: the break's peak within one frame once the
     // line-periodic part is out, and how alike the frames fold.
-    double bestBreak = -1, bestCoherence = -1;
-    Peak breakPeak;
+    double bestBreak = -1, bestTurn = -1, bestCoherence = -1;
+    Peak breakPeak, turnPeak;
     for (int k = -p_.periodSteps; k <= p_.periodSteps; ++k) {
         const double trial = period + k * p_.periodStep;
         const std::int64_t trialLo = first - static_cast<std::int64_t>(std::llround((frames - 1) * trial));
@@ -105,18 +118,26 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const int inFrame = static_cast<int>(std::floor(trial));
         double together = 0, apart = 0;
         for (int b = margin; b < margin + inFrame; ++b) {
-            together += std::abs(f.runs[static_cast<std::size_t>(b)]);
+            together += std::sqrt(std::norm(f.runs[static_cast<std::size_t>(b)]));
             apart += f.sizes[static_cast<std::size_t>(b)];
         }
         const double coherence = apart > 0 ? together / apart : 0;
         breakProfile(f, bins, profile_);
         lineFree_.assign(profile_.size(), 0.0f);
-        takeOutLines(profile_.data(), bins, margin, inFrame, p_.linePeriod * trial / p_.nominalPeriod, lineFree_.data());
-        Peak peak = strongestPeak(lineFree_.data() + margin, inFrame, p_.peakExclusion, true);
-        peak.position += margin;
-        if (peak.height - peak.rival > bestBreak) {
-            bestBreak = peak.height - peak.rival;
-            breakPeak = peak;
+        const double line = p_.linePeriod * trial / p_.nominalPeriod;
+        takeOutLines(profile_.data(), bins, margin, inFrame, line, lineFree_.data());
+        turn_.assign(profile_.size(), 0.0f);
+        const bool turns = frames >= p_.foldFrames;
+        if (turns) turnProfile(f.runs.data(), f.sizes.data(), bins, margin, inFrame, line, weakSize(f, bins), turn_.data());
+        for (auto [profile, best, bestPeak] : {std::tuple{&lineFree_, &bestBreak, &breakPeak}, std::tuple{&turn_, &bestTurn, &turnPeak}}) {
+            if (profile == &turn_ && !turns) continue;
+            Peak peak = strongestPeak(profile->data() + margin, inFrame, p_.peakExclusion, true);
+            peak.position += margin;
+            if (peak.height - peak.rival > *best) {
+                *best = peak.height - peak.rival;
+                *bestPeak = peak;
+                if (profile == &turn_) turnBest_ = turn_;
+            }
         }
         if (coherence > bestCoherence) {
             bestCoherence = coherence;
@@ -126,38 +147,55 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     }
     found.coherence = std::max(0.0, bestCoherence);
 
-    // The break: a run phasor centred on its turn; the turn at the restart
-    // spans the sender's sample before the frame's first.
-    found.breakConfidence = breakConfidence(breakPeak);
-    found.breakStart = static_cast<double>(first) + breakPeak.position + 0.5 * p_.run + 0.5 * p_.scale;
-
     // The line sync grid, in the fold that lines the frames up best.
     const LineGrid grid = measureLineGrid(best_.runs.data(), best_.sizes.data(), bins, margin, found.period, p_);
     found.syncPresent = grid.present;
     found.gridConfidence = grid.confidence;
     found.gridStart = static_cast<double>(first) + grid.start;
 
-    const bool breakClear = found.breakConfidence >= 1, gridClear = found.gridConfidence >= 1;
+    // The break: a run phasor centred on its turn; the turn at the restart
+    // spans the sender's sample before the frame's first. With line sync,
+    // where it does not stand clear outside the tones' arc, its turn
+    // against the neighbouring lines may; the grid then keeps that from
+    // placing it a few samples aside.
+    found.breakConfidence = breakConfidence(breakPeak);
+    if (grid.present && frames >= p_.foldFrames && found.breakConfidence < 1) {
+        const float* turn = turnBest_.data() + margin;
+        const int count = static_cast<int>(turnBest_.size()) - margin;
+        const double turnConfidence = turnClearness(turnPeak, peakWidth(turn, count, turnPeak, p_.peakExclusion), p_.scale) / TurnClear;
+        if (turnConfidence > found.breakConfidence) {
+            found.breakConfidence = turnConfidence;
+            breakPeak = turnPeak;
+            breakPeak.position = halfHeightMiddle(turn, count, turnPeak) + margin;
+        }
+    }
+    found.breakStart = static_cast<double>(first) + breakPeak.position + 0.5 * p_.run + 0.5 * p_.scale;
+
     auto apart = [&](double a, double b) { return std::abs(std::remainder(a - b, found.period)); };
+    const bool breakClear = found.breakConfidence >= 1, gridClear = found.gridConfidence >= 1;
+    found.start = grid.present ? found.gridStart : found.breakStart;
     if (grid.present) {
-        // The line start nearest the break: the grid places it to a
-        // fraction of a sample, the break tells the line.
+        // The frame start the grid gives were its step j bursts off: j
+        // lines and the extra sample aside. The one nearest the break: the
+        // grid places it to a fraction of a sample, the break tells the
+        // line.
         const double line = p_.linePeriod * found.period / p_.nominalPeriod;
+        const double extra = found.period - p_.lines * line;
         double nearest = found.gridStart;
-        for (int k = 1; k < p_.lines; ++k) {
-            const double at = found.gridStart + k * line;
+        for (int j = -p_.lines / 2; j < p_.lines / 2; ++j) {
+            const double at = found.gridStart + j * line + (j != 0 ? extra : 0.0);
             if (apart(found.breakStart, at) < apart(found.breakStart, nearest)) nearest = at;
         }
-        const bool breakOnGrid = breakClear && apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
-        const bool sameLine = breakOnGrid && apart(nearest, found.gridStart) < 1;
-        // Where both are clear but tell different lines, the one far
-        // clearer than the other is taken; else neither.
-        const bool breakSeen = found.breakConfidence >= BreakVeto && apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
-        const bool gridWins = gridClear && (!breakSeen || sameLine || found.gridConfidence >= Outweighs * found.breakConfidence);
-        const bool breakWins = breakOnGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
+        const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
+        const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
+        // A break anywhere but at the grid's start holds the grid back,
+        // unless the grid is far clearer; a clear break on the grid where
+        // the grid is not (or is far less) clear tells the line.
+        const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
+        const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * found.breakConfidence);
+        const bool breakWins = breakClear && onGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
         if (gridWins) {
             found.clear = true;
-            found.start = found.gridStart;
             found.confidence = std::max(found.gridConfidence, sameLine ? found.breakConfidence : 0.0);
         } else if (breakWins) {
             found.clear = true;
@@ -165,12 +203,10 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             found.confidence = found.breakConfidence;
         } else {
             // Nothing clear, or the two disagree.
-            found.start = found.gridStart;
             found.confidence = gridClear && breakClear ? 0 : std::max(found.gridConfidence, found.breakConfidence);
         }
     } else {
         found.clear = breakClear;
-        found.start = found.breakStart;
         found.confidence = found.breakConfidence;
     }
     // The start in the newest frame.

@@ -6,6 +6,7 @@
 // and the search says where the newest frame starts, if the evidence is
 // clear. The follow state (FramingFollow) folds the same runs about each
 // expected start once the frame is found.
+#include <cmath>
 #include <complex>
 #include <cstdint>
 #include <vector>
@@ -40,7 +41,7 @@ public:
     void put(std::int64_t n, std::complex<float> run) {
         const std::size_t i = static_cast<std::size_t>(n) & mask_;
         runs_[i] = run;
-        sizes_[i] = std::abs(run);
+        sizes_[i] = std::sqrt(std::norm(run));
     }
     std::complex<float> runAt(std::int64_t n) const {
         return n < from_ ? std::complex<float>{} : runs_[static_cast<std::size_t>(n) & mask_];
@@ -58,6 +59,8 @@ private:
         std::vector<std::complex<float>> runs;
         std::vector<float> sizes;
     };
+    // The size below which a place counts for less: a share of the fold's mean.
+    float weakSize(const Fold& fold, int bins) const;
     void breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
 
     FramingParameters p_;
@@ -67,7 +70,7 @@ private:
     std::int64_t from_ = 0;
     // Working space, kept from frame to frame.
     std::vector<std::complex<float>> recentRuns_;
-    std::vector<float> recentSizes_, profile_, lineFree_;
+    std::vector<float> recentSizes_, profile_, lineFree_, turn_, turnBest_;
     Fold work_, best_;
 };
 

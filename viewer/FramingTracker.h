@@ -15,16 +15,20 @@
 // - Break measure (FramingMeasures.h). Picture tones turn a run through an
 //   arc of angles; the restart adds an arbitrary jump, so the run that holds
 //   it lies outside the arc, or, where the jump changes from frame to frame
-//   (a moving picture), its phasors cancel.
+//   (a moving picture), its phasors cancel. The turn measure compares each
+//   place's run with those a line before and after, which a picture keeps
+//   alike: a restart stands out of it whatever its angle (used with line
+//   sync, whose grid keeps it from placing the start a few samples aside).
 // - Epoch folding (FramingSearch.h). The run phasors of the last eight
 //   frames are summed (coherently, so that noise cancels and a still
 //   picture adds up) at every period a clock error of up to 600 ppm allows.
 //   In the fold the break stands out once the line-periodic part (line
 //   sync bursts, picture features the neighbouring lines share) is taken
 //   out, and the line sync bursts, timed line by line, show the grid's
-//   slip (LineGrid.h). Either one standing clear of everything else in the
-//   frame, the same two frames running, gives the lock; with line sync the
-//   two must agree.
+//   slip (LineGrid.h). Without line sync the break standing clear of
+//   everything else in the frame, the same two frames running, gives the
+//   lock; with line sync the grid places the start and the break tells
+//   the line (the grid's own unless it is far clearer).
 // - Tracking loop (FramingFollow.h). Once locked, only windows about the
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each

@@ -132,8 +132,9 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
 }  // namespace
 
 double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
-    const double turn = std::arg(run * std::conj(p.arcCentre)) - p.whiteTurn;
-    return turn > 0 && turn < std::numbers::pi / 2 ? turn : 0.0;
+    // Beyond white by less than a quarter turn: the first quadrant.
+    const std::complex<float> turned = run * p.beyondWhite;
+    return turned.imag() > 0 && turned.real() > 0 ? static_cast<double>(std::atan2(turned.imag(), turned.real())) : 0.0;
 }
 
 double burstWeight(double beyondWhite, float size, double meanSize) {

@@ -203,6 +203,23 @@ TEST(FramedPictures, LineSyncWithTheReceiversSyncOff) {
     expectFramed({photoLike, true}, {}, true);
 }
 
+// With line sync, a card whose rows beside the bursts change across the
+// frame (white letters on black) can draw the grid's slip a line off; the
+// break, wherever else it shows, holds such a grid back: never shown
+// framed where it is not.
+TEST(FramedPictures, LineSyncNeverLocksALineOff) {
+    const Grey inverse = [card = callsignCard("G4ABC")](int row, int column) { return 255 - card(row, column); };
+    for (const int rate : {8000, 10000})
+        for (const double snr : {20.0, 15.0}) {
+            SCOPED_TRACE(rate);
+            SCOPED_TRACE(snr);
+            Channel channel;
+            channel.rate = rate;
+            channel.snr = snr;
+            EXPECT_LE(show({inverse, true}, channel, false, 24).worstError, 1.5);
+        }
+}
+
 // The same sound heard at 8000 and 12000 samples a second frames alike.
 TEST(FramedPictures, EveryRate) {
     for (const int rate : {8000, 12000}) {

@@ -1,6 +1,7 @@
 // The pieces the framing tracker decides with: the parameters every rate
 // gets, the discriminator, the break measure, the peak helper, the line
-// sync grid's slip, and the frame read on the sender's grid.
+// sync grid's slip, the turn against the neighbouring lines, and the
+// frame read on the sender's grid.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -85,6 +86,56 @@ TEST(FramingMeasures, StrongestPeakPlacesAndWeighsIt) {
     peak = rx::strongestPeak(w.data(), 100, 10, true);
     EXPECT_EQ(peak.at, 2);
     EXPECT_FLOAT_EQ(peak.rival, 0);
+}
+
+// Lines of a picture that changes down each line but keeps its lines alike
+// (a line sync burst at each line's start), with a restart at `restart`
+// whose jump, `jump` radians, keeps the run within the tones' arc.
+std::vector<cf> linesWithRestart(const rx::FramingParameters& p, int bins, int restart, double jump) {
+    const int line = static_cast<int>(p.linePeriod);
+    std::vector<cf> runs(static_cast<std::size_t>(bins));
+    for (int b = 0; b < bins; ++b) {
+        const int row = b % line;
+        const double hz = row < 4 ? 2969.0 : 1727.7 + 620.7 * (row % 37) / 36.0;
+        runs[static_cast<std::size_t>(b)] = toneRun(p, hz);
+    }
+    // The runs that hold the restart turn by the jump too.
+    for (int b = restart - p.run; b < restart; ++b)
+        runs[static_cast<std::size_t>(b)] *= std::polar(1.0f, static_cast<float>(jump));
+    return runs;
+}
+
+TEST(FramingMeasures, TurnAgainstTheNeighbouringLinesSeesARestartInsideTheArc) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const int bins = 8 * static_cast<int>(p.linePeriod), restart = 4 * static_cast<int>(p.linePeriod) + 60;
+    const std::vector<cf> runs = linesWithRestart(p, bins, restart, 0.6);
+    const std::vector<float> sizes(static_cast<std::size_t>(bins), 1.0f);
+    // The arc sees nothing there: the jump keeps the run within it.
+    EXPECT_EQ(rx::breakMeasure(runs[static_cast<std::size_t>(restart - 2)], 1, 0.1f, rx::toneArc(p)), 0);
+    const int from = static_cast<int>(p.linePeriod) + 2, count = bins - 2 * from;
+    std::vector<float> turn(static_cast<std::size_t>(bins), 0.0f);
+    rx::turnProfile(runs.data(), sizes.data(), bins, from, count, p.linePeriod, 0.1f, turn.data());
+    rx::Peak peak = rx::strongestPeak(turn.data() + from, count, p.peakExclusion, false);
+    // The bursts and the picture, alike at every line, count for nothing;
+    // the restart's runs stand out, their middle half a run before it.
+    // (Up to the jump's own share, sin^2 of half of it: a neighbour a
+    // sample aside may turn a little nearer.)
+    EXPECT_GT(peak.height, 0.05);
+    EXPECT_LE(peak.height, std::pow(std::sin(0.3), 2) + 1e-4);
+    EXPECT_LT(peak.rival, 1e-4);
+    const double width = rx::peakWidth(turn.data() + from, count, peak, p.peakExclusion);
+    EXPECT_NEAR(width, p.run, 0.5);
+    EXPECT_NEAR(rx::halfHeightMiddle(turn.data() + from, count, peak) + from, restart - 0.5 * (p.run + 1), 0.5);
+    EXPECT_GE(rx::turnClearness(peak, width, p.scale), 1);
+    // A peak a sample wide is a step of the picture, one of twenty a jump
+    // smeared past placing: neither is clear.
+    EXPECT_EQ(rx::turnClearness(peak, 1, p.scale), 0);
+    EXPECT_EQ(rx::turnClearness(peak, 20, p.scale), 0);
+    // A place whose folded frames disagree counts as turned.
+    std::vector<float> spread = sizes;
+    spread[static_cast<std::size_t>(from + 10)] = 5;
+    rx::turnProfile(runs.data(), spread.data(), bins, from, count, p.linePeriod, 0.1f, turn.data());
+    EXPECT_GT(turn[static_cast<std::size_t>(from + 10)], 0.1);
 }
 
 // A fold of frames of white with a line sync burst at every line, the grid
