@@ -79,16 +79,17 @@ h_wait_gone() {
 
 # --- X server --------------------------------------------------------------
 
-# h_start_x: Xvfb on a free display. Other test runs on the machine may
-# take the same display at the same moment: the display is ours only when
-# its lock file names our server.
 # h_start_x: Xvfb on a free display, H_SCREEN big (default 1024x768x24).
+# Other test runs on the machine may take the same display at the same
+# moment: the display is ours only when its lock file names our server.
 h_start_x() {
   local n pid tries=0 i
   for n in $(seq $((90 + RANDOM % 50)) 140) $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     ((tries++ < 10)) || break
-    Xvfb ":$n" -screen 0 "${H_SCREEN:-1024x768x24}" -nolisten tcp >>"$work/xvfb.log" 2>&1 &
+    # -noreset: the server would otherwise start over whenever its last
+    # client leaves, and a program starting at that moment finds no display.
+    Xvfb ":$n" -screen 0 "${H_SCREEN:-1024x768x24}" -nolisten tcp -noreset >>"$work/xvfb.log" 2>&1 &
     pid=$!
     for i in $(seq 50); do
       h_alive "$pid" || break
