@@ -8,11 +8,10 @@ namespace platform {
 
 namespace fs = std::filesystem;
 
-GuideSearch findGuide(const std::string& programFolder, const std::string& sourceDocs) {
+GuideSearch findGuide(const std::string& programFolder) {
     std::vector<fs::path> folders;
     if (!programFolder.empty())
         folders.push_back((fs::path(programFolder) / ".." / "share" / "doc" / "nbtv").lexically_normal());
-    if (!sourceDocs.empty()) folders.push_back(fs::path(sourceDocs).lexically_normal());
     GuideSearch search;
     for (const fs::path& folder : folders) {
         std::string shown = folder.string();
@@ -31,7 +30,7 @@ GuideSearch findGuide(const std::string& programFolder, const std::string& sourc
 GuideSearch findOperatingGuide() {
     const std::string programFolder =
         QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath().toStdString() : "";
-    return findGuide(programFolder, NBTV_GUIDE_SOURCE_DOCS);
+    return findGuide(programFolder);
 }
 
 }  // namespace platform

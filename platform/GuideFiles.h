@@ -1,7 +1,7 @@
 #pragma once
-// Where the operating guide is: installed beside the program
-// (PREFIX/share/doc/nbtv beside PREFIX/bin), or in the source tree's docs/
-// when the program runs from a build tree.
+// Where the operating guide is: beside the program, in
+// PREFIX/share/doc/nbtv for a program in PREFIX/bin (the build tree stages
+// a copy in the same layout).
 #include <string>
 #include <vector>
 
@@ -14,10 +14,10 @@ struct GuideSearch {
     std::vector<std::string> looked;  // the folders looked in, in order
 };
 
-// Looks in programFolder/../share/doc/nbtv, then in sourceDocs (each
-// skipped when ""), and stops at the first that holds the guide.
-GuideSearch findGuide(const std::string& programFolder, const std::string& sourceDocs);
-// The same for the running program and the source tree it was built from.
+// Looks in programFolder/../share/doc/nbtv (nowhere when programFolder is
+// "").
+GuideSearch findGuide(const std::string& programFolder);
+// The same for the running program.
 GuideSearch findOperatingGuide();
 
 }  // namespace platform

@@ -1,5 +1,5 @@
-// Finding the operating guide: installed beside the program first, then the
-// source tree, and every folder looked in named when neither has it.
+// Finding the operating guide beside the program, and the folder looked in
+// named when it is not there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +18,6 @@ struct Tree {
     Tree() {
         fs::remove_all(top);
         fs::create_directories(top / "usr" / "bin");
-        fs::create_directories(top / "src" / "docs");
     }
     ~Tree() { fs::remove_all(top); }
     void put(const fs::path& folder) {
@@ -27,36 +26,25 @@ struct Tree {
     }
     std::string installed() const { return (top / "usr" / "share" / "doc" / "nbtv").string(); }
     std::string bin() const { return (top / "usr" / "bin").string(); }
-    std::string docs() const { return (top / "src" / "docs").string(); }
 };
 
 }  // namespace
 
-TEST(GuideFiles, InstalledCopyBesideTheProgramComesFirst) {
+TEST(GuideFiles, FoundBesideTheProgram) {
     Tree tree;
     tree.put(tree.installed());
-    tree.put(tree.docs());
-    const platform::GuideSearch search = platform::findGuide(tree.bin(), tree.docs());
-    EXPECT_EQ(search.found, tree.installed() + "/operating-guide.md");
-    EXPECT_EQ(search.looked, std::vector<std::string>{tree.installed()});
+    for (const std::string& bin : {tree.bin(), tree.bin() + "/"}) {
+        const platform::GuideSearch search = platform::findGuide(bin);
+        EXPECT_EQ(search.found, tree.installed() + "/operating-guide.md");
+        EXPECT_EQ(search.looked, std::vector<std::string>{tree.installed()});
+    }
 }
 
-TEST(GuideFiles, SourceTreeWhenNothingIsInstalled) {
-    Tree tree;
-    tree.put(tree.docs());
-    const platform::GuideSearch search = platform::findGuide(tree.bin() + "/", tree.docs());
-    EXPECT_EQ(search.found, tree.docs() + "/operating-guide.md");
-    EXPECT_EQ(search.looked, (std::vector<std::string>{tree.installed(), tree.docs()}));
-}
-
-TEST(GuideFiles, NoneFoundNamesEveryFolderAndAFolderIsNoGuide) {
+TEST(GuideFiles, NoneFoundNamesTheFolderAndAFolderIsNoGuide) {
     Tree tree;
     // A folder of the guide's name is not the guide.
     fs::create_directories(fs::path(tree.installed()) / platform::GuideFileName);
-    platform::GuideSearch search = platform::findGuide(tree.bin(), tree.docs());
+    const platform::GuideSearch search = platform::findGuide(tree.bin());
     EXPECT_EQ(search.found, "");
-    EXPECT_EQ(search.looked, (std::vector<std::string>{tree.installed(), tree.docs()}));
-    // Without a source tree only the installed place is looked in.
-    search = platform::findGuide(tree.bin(), "");
     EXPECT_EQ(search.looked, std::vector<std::string>{tree.installed()});
 }
