@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "FramingChannel.h"
+#include "tests/common/CalibratedReceiver.h"
 #include "viewer/CalibratedLevels.h"
 #include "viewer/FrameVideo.h"
 #include "viewer/FramedPictures.h"
@@ -65,21 +66,7 @@ std::string envText(const char* name, const char* otherwise) {
     return envSet(name) ? std::getenv(name) : otherwise;
 }
 
-rx::ReceiverSettings settingsFor(int rate, bool receiverSync) {
-    rx::ReceiverSettings s;
-    s.sampleRate = rate;
-    s.frameSamples = nbtv::FrameSamples;
-    s.lineSamples = receiverSync ? nbtv::LineSamples - 1 : nbtv::LineSamples;
-    s.syncLevel = 128;
-    s.syncOn = receiverSync ? 1 : -1;
-    s.framePicture = s.bufferTurn = s.polarity = 1;
-    s.lowPassCutoff = 1500;
-    s.demodMode = rx::DemodFM;
-    const rx::Levels levels = rx::calibratedLevels(s);
-    s.brightness = levels.brightness;
-    s.contrast = levels.contrast;
-    return s;
-}
+rx::ReceiverSettings settingsFor(int rate, bool receiverSync) { return rxtest::calibratedFmReceiver(rate, receiverSync); }
 
 // Correlation of the shown picture (store rows 119 down to 0) with the
 // sent one (top row first).

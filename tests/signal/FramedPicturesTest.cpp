@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/SignalFormat.h"
+#include "tests/common/CalibratedReceiver.h"
 #include "tests/common/SentSignal.h"
 #include "tests/common/VoiceChannel.h"
 #include "viewer/CalibratedLevels.h"
@@ -82,21 +83,7 @@ std::vector<std::uint8_t> received(const Sent& sent, const Channel& channel, int
     return eightBit(x);
 }
 
-rx::ReceiverSettings settingsAt(int rate, bool receiverSync) {
-    rx::ReceiverSettings s;
-    s.sampleRate = rate;
-    s.frameSamples = nbtv::FrameSamples;
-    s.lineSamples = receiverSync ? nbtv::LineSamples - 1 : nbtv::LineSamples;
-    s.syncLevel = 128;
-    s.syncOn = receiverSync ? 1 : -1;
-    s.framePicture = s.bufferTurn = s.polarity = 1;
-    s.lowPassCutoff = 1500;
-    s.demodMode = rx::DemodFM;
-    const rx::Levels levels = rx::calibratedLevels(s);
-    s.brightness = levels.brightness;
-    s.contrast = levels.contrast;
-    return s;
-}
+rx::ReceiverSettings settingsAt(int rate, bool receiverSync) { return rxtest::calibratedFmReceiver(rate, receiverSync); }
 
 // How alike the shown rows 8..111 are to the sent rows `shift` higher, on
 // the lines' own columns: their correlation.
