@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "dialog/DialogLayer.h"
 
@@ -13,11 +14,13 @@ int main(int argc, char** argv) {
     // Choices a program remembers go to a folder of this run's own, never
     // to the user's, unless the test's caller chose one (the portal tests).
     char configHome[] = "/tmp/nbtv-test-config-XXXXXX";
-    if (std::getenv("XDG_CONFIG_HOME") == nullptr && mkdtemp(configHome) != nullptr)
-        setenv("XDG_CONFIG_HOME", configHome, 0);
+    const bool ownConfigHome = std::getenv("XDG_CONFIG_HOME") == nullptr && mkdtemp(configHome) != nullptr;
+    if (ownConfigHome) setenv("XDG_CONFIG_HOME", configHome, 1);
     ::testing::InitGoogleTest(&argc, argv);
     dialog::startToolkit(argc, argv);
     const int result = RUN_ALL_TESTS();
     dialog::stopToolkit();
+    std::error_code ignored;
+    if (ownConfigHome) std::filesystem::remove_all(configHome, ignored);
     return result;
 }
