@@ -25,6 +25,7 @@
 //   FRAMING_QUALITY_QUICK=1             +300 ppm only, at 10000 Hz unless
 //   FRAMING_QUALITY_RATE=R              one rate only
 //   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
+//   FRAMING_QUALITY_SYNC=off|on         the sender's line sync off or on only
 //   FRAMING_QUALITY_RUNS=1              one line per run on standard error
 //   FRAMING_QUALITY_SEED=N              other starts, mistunings and noise
 #include <chrono>
@@ -237,6 +238,7 @@ int main(int argc, char** argv) {
     const auto began = std::chrono::steady_clock::now();
     const std::string part = envText("FRAMING_QUALITY_PART", "all"), only = envText("FRAMING_QUALITY_ONLY", "");
     const bool quick = envSet("FRAMING_QUALITY_QUICK"), verbose = envSet("FRAMING_QUALITY_RUNS");
+    const std::string onlySync = envText("FRAMING_QUALITY_SYNC", "");
     const int onlyRate = std::atoi(envText("FRAMING_QUALITY_RATE", "0").c_str());
     std::mt19937 random(static_cast<unsigned>(std::strtoul(envText("FRAMING_QUALITY_SEED", "20261208").c_str(), nullptr, 10)));
 
@@ -255,6 +257,7 @@ int main(int argc, char** argv) {
         const bench::CorpusPicture picture = bench::readGrey(file.string(), name, pictures);
         ++pictures;
         for (const bool sync : {false, true}) {
+            if (onlySync == (sync ? "off" : "on")) continue;
             // The channel's linear part once per picture and sync; the
             // start within the frame, the noise and the card's clock for
             // every run.

@@ -19,6 +19,10 @@ constexpr double WindowMarginSamples = 12;
 // Where it is looked for, a break half as high as the search needs is
 // taken.
 constexpr float FollowFloor = 0.075f;
+// Without line sync, where the break does not stand outside the tones'
+// arc, its turn against the neighbouring lines is looked for in the same
+// fold; taken when as clear as the search needs it.
+constexpr double FollowTurnClear = 1.0;
 // The frame holds a tone when the run phasors of a stretch in the middle of
 // a line (clear of the bursts) mostly turn within the tones' arc and are
 // not silent: ToneSamples sender samples from ToneAt on.
@@ -50,6 +54,12 @@ void FramingFollow::windows(std::vector<std::pair<std::int64_t, std::int64_t>>& 
     const std::int64_t breakRun = std::llround(expected - 0.5 * p_.run - 0.5 * p_.scale);
     const std::int64_t reach = p_.followReach + std::llround(WindowMarginSamples * p_.scale);
     out.emplace_back(breakRun - reach, breakRun + reach);
+    if (!sync_) {
+        // The same places a line before and after, for the break's turn
+        // against the neighbouring lines.
+        const std::int64_t line = std::llround(p_.linePeriod * period_ / p_.nominalPeriod);
+        for (const std::int64_t side : {-line, line}) out.emplace_back(breakRun + side - reach - 1, breakRun + side + reach + 1);
+    }
     const std::int64_t tone = std::llround(expected + ToneAt * p_.scale);
     out.emplace_back(tone, tone + std::llround(ToneSamples * p_.scale));
     if (!sync_) return;
@@ -114,6 +124,58 @@ double FramingFollow::breakError(const FramingSearch& runs, double expected, dou
     return start - expected;
 }
 
+double FramingFollow::turnError(const FramingSearch& runs, double expected, double& confidence) const {
+    // The fold of the last frames over the break's window, and over the
+    // same window a line either side, at periods about the loop's: the
+    // turn is measured over the whole window, so that its peak's width can
+    // be, and looked for within the break's reach. The clearest peak
+    // places the start.
+    const std::int64_t breakRun = std::llround(expected - 0.5 * p_.run - 0.5 * p_.scale);
+    const int window = p_.followReach + static_cast<int>(std::llround(WindowMarginSamples * p_.scale));
+    const double linePeriod = p_.linePeriod * period_ / p_.nominalPeriod;
+    const int line = static_cast<int>(std::lround(linePeriod));
+    const int margin = line + 1;
+    const int bins = 2 * window + 1, span = bins + 2 * margin;
+    const int aside = window - p_.followReach;
+    const int frames = std::min(followed_ + 1, p_.foldFrames);
+    const std::int64_t first = breakRun - window - margin;
+    std::vector<std::complex<float>> folded(static_cast<std::size_t>(span));
+    std::vector<float> sizes(static_cast<std::size_t>(span)), profile(static_cast<std::size_t>(span));
+    confidence = 0;
+    double start = expected;
+    for (int k = -FollowSteps; k <= FollowSteps; ++k) {
+        const double trial = period_ + k * p_.periodStep;
+        std::fill(folded.begin(), folded.end(), std::complex<float>{});
+        std::fill(sizes.begin(), sizes.end(), 0.0f);
+        double total = 0;
+        for (int b = 0; b < span; ++b) {
+            // Only the window and the places a line either side are read.
+            const int fromMiddle = std::abs(b - margin - window);
+            if (fromMiddle > window && std::abs(fromMiddle - line) > window + 1) continue;
+            for (int j = 0; j < frames; ++j) {
+                const std::int64_t at = first + b - std::llround(j * trial);
+                folded[static_cast<std::size_t>(b)] += runs.runAt(at);
+                sizes[static_cast<std::size_t>(b)] += runs.sizeAt(at);
+            }
+            if (fromMiddle <= window) total += sizes[static_cast<std::size_t>(b)];
+        }
+        const float weak = static_cast<float>(p_.weakShare * total / bins);
+        turnProfile(folded.data(), sizes.data(), span, margin, bins, linePeriod, weak, profile.data());
+        const float* turn = profile.data() + margin;
+        Peak peak = strongestPeak(turn + aside, 2 * p_.followReach + 1, bins, false);
+        if (peak.at <= 0 || peak.at >= 2 * p_.followReach) continue;  // the slope of something outside
+        peak.at += aside;
+        peak.position += aside;
+        const double width = peakWidth(turn, bins, peak, std::min(p_.peakExclusion, aside));
+        const double clearness = turnClearness(peak, width, p_.scale) / FollowTurnClear;
+        if (clearness > confidence) {
+            confidence = clearness;
+            start = static_cast<double>(breakRun - window) + halfHeightMiddle(turn, bins, peak) + 0.5 * p_.run + 0.5 * p_.scale;
+        }
+    }
+    return start - expected;
+}
+
 bool FramingFollow::burstError(const FramingSearch& runs, double expected, double& error) const {
     // The newest frame's bursts about where the grid puts each line's: the
     // median of where their back edges stand against that. (The frame's
@@ -157,7 +219,15 @@ FramingFollow::Step FramingFollow::follow(const FramingSearch& runs) {
     step.bursts = sync_ && burstError(runs, expected, burstAt);
     // The break is folded only where the bursts do not place the frame.
     double breakPeriod = period_;
-    const double breakAt = step.bursts ? 0.0 : breakError(runs, expected, confidence, breakPeriod);
+    double breakAt = step.bursts ? 0.0 : breakError(runs, expected, confidence, breakPeriod);
+    if (!sync_ && confidence < 1) {
+        double turnConfidence = 0;
+        const double turnAt = turnError(runs, expected, turnConfidence);
+        if (turnConfidence >= 1) {
+            breakAt = turnAt;
+            confidence = turnConfidence;
+        }
+    }
     if (step.bursts) {
         error = burstAt;
         step.measured = true;

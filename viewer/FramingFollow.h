@@ -43,6 +43,7 @@ public:
 private:
     bool toneHeard(const FramingSearch& runs, double expected) const;
     double breakError(const FramingSearch& runs, double expected, double& confidence, double& period) const;
+    double turnError(const FramingSearch& runs, double expected, double& confidence) const;
     bool burstError(const FramingSearch& runs, double expected, double& error) const;
 
     FramingParameters p_;

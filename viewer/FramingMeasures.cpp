@@ -130,4 +130,13 @@ double halfHeightMiddle(const float* profile, int n, const Peak& peak) {
     return 0.5 * (crossing(-1) + crossing(1));
 }
 
+double toneStep(const std::complex<float>* runs, int n, int at, int apart, int width) {
+    std::complex<float> before{}, after{};
+    for (int k = 0; k < width; ++k) {
+        if (at - apart - k >= 0 && at - apart - k < n) before += runs[at - apart - k];
+        if (at + apart + k >= 0 && at + apart + k < n) after += runs[at + apart + k];
+    }
+    return std::arg(after * std::conj(before));
+}
+
 }  // namespace rx

@@ -86,4 +86,10 @@ double peakWidth(const float* profile, int n, const Peak& peak, int reach);
 // value is only where the noise or a tone step put it.
 double halfHeightMiddle(const float* profile, int n, const Peak& peak);
 
+// The tone step across a place of a fold: the angle the tone's run turns
+// `apart` samples after `at` beyond the one `apart` samples before it, each
+// summed over `width` runs, in radians a run (signed; 0 when the tone is
+// the same either side). Runs outside [0, n) count for nothing.
+double toneStep(const std::complex<float>* runs, int n, int at, int apart, int width);
+
 }  // namespace rx

@@ -22,6 +22,13 @@ constexpr float BreakSigmas = 8.0f;
 // line wide and a few rows high (a letter's stroke); it is taken on a full
 // fold only, and with a margin of TurnClear.
 constexpr double TurnClear = 1.25;
+// Without line sync nothing checks where the turn places the start, and a
+// faint turn (a page with little on it, at 15 dB) wanders by a few
+// samples from fold to fold; it must stand out twice as clearly.
+constexpr double TurnClearAlone = 2.5;
+// The tone either side of the turn's peak is read this many sender samples
+// away, clear of the channel's smear of the restart.
+constexpr double SeamStepSamples = 16;
 // With line sync the grid places the start to a fraction of a sample, but
 // its slip, which tells the line, rests on the frame's first burst, and the
 // restart just before that burst can draw it aside by about the slip
@@ -154,19 +161,28 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     found.gridStart = static_cast<double>(first) + grid.start;
 
     // The break: a run phasor centred on its turn; the turn at the restart
-    // spans the sender's sample before the frame's first. With line sync,
-    // where it does not stand clear outside the tones' arc, its turn
-    // against the neighbouring lines may; the grid then keeps that from
-    // placing it a few samples aside.
+    // spans the sender's sample before the frame's first. Where it does not
+    // stand clear outside the tones' arc, its turn against the neighbouring
+    // lines may. With line sync the grid keeps that from placing it a few
+    // samples aside; without, it is taken only where the tone runs on
+    // across it: where the frame's last line and its first differ by more
+    // than half the tones' span (a gradient or bars across the picture),
+    // the channel's smear of that step draws the turn's peak aside.
     found.breakConfidence = breakConfidence(breakPeak);
-    if (grid.present && frames >= p_.foldFrames && found.breakConfidence < 1) {
+    if (frames >= p_.foldFrames && found.breakConfidence < 1) {
         const float* turn = turnBest_.data() + margin;
         const int count = static_cast<int>(turnBest_.size()) - margin;
-        const double turnConfidence = turnClearness(turnPeak, peakWidth(turn, count, turnPeak, p_.peakExclusion), p_.scale) / TurnClear;
-        if (turnConfidence > found.breakConfidence) {
+        const double middle = halfHeightMiddle(turn, count, turnPeak) + margin;
+        const int seamApart = static_cast<int>(std::lround(SeamStepSamples * p_.scale));
+        const bool toneRunsOn =
+            std::abs(toneStep(best_.runs.data(), bins, static_cast<int>(std::lround(middle)), seamApart, p_.run)) <=
+            p_.whiteTurn;
+        const double turnConfidence = turnClearness(turnPeak, peakWidth(turn, count, turnPeak, p_.peakExclusion), p_.scale) /
+                                      (grid.present ? TurnClear : TurnClearAlone);
+        if ((grid.present || toneRunsOn) && turnConfidence > found.breakConfidence) {
             found.breakConfidence = turnConfidence;
             breakPeak = turnPeak;
-            breakPeak.position = halfHeightMiddle(turn, count, turnPeak) + margin;
+            breakPeak.position = middle;
         }
     }
     found.breakStart = static_cast<double>(first) + breakPeak.position + 0.5 * p_.run + 0.5 * p_.scale;

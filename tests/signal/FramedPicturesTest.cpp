@@ -60,6 +60,15 @@ int photoLike(int row, int column) {
     return static_cast<int>(std::clamp(v, 0.0, 255.0));
 }
 
+// Grey bars across the picture, black to white from left to right: every
+// line a tone of its own, and the frame's seam a step from white to black.
+int greyBars(int, int column) { return column / 12 * 255 / 7; }
+
+// The same with less contrast, lighter: two whose frames' total phase
+// leaves the restart's jump within the tones' arc.
+int lightPhoto(int row, int column) { return 150 + photoLike(row, column) / 3; }
+int lighterPhoto(int row, int column) { return 200 + photoLike(row, column) / 3; }
+
 struct Sent {
     Grey grey;
     bool lineSync = false;
@@ -181,6 +190,28 @@ TEST(FramedPictures, DrawingOnWhiteFramesOrSaysNot) {
     }
     // With line sync it frames, whatever the restart does.
     expectFramed({drawingOnWhite, true}, {}, false);
+}
+
+// Without line sync, a picture whose restart turns the tone within the
+// tones' arc is framed by the restart's turn against the neighbouring
+// lines, and kept framed by it.
+TEST(FramedPictures, FramedByTheRestartsTurn) {
+    expectFramed({lightPhoto, false}, {}, false);
+    expectFramed({lighterPhoto, false}, {}, false);
+}
+
+// Grey bars without line sync: the seam's tone step draws the restart's
+// turn a few samples aside, so it is never taken there.
+TEST(FramedPictures, GreyBarsNeverLockAside) {
+    for (const int rate : {8000, 10000, 12000})
+        for (const double snr : {20.0, 15.0}) {
+            SCOPED_TRACE(rate);
+            SCOPED_TRACE(snr);
+            Channel channel;
+            channel.rate = rate;
+            channel.snr = snr;
+            EXPECT_LE(show({greyBars, false}, channel, false).worstError, 1.5);
+        }
 }
 
 // The sender's line sync with the receiver's Sync off: the bursts place the
