@@ -10,7 +10,9 @@
 // start), clear and wrong, or not clear. Prints a row per condition and
 // piece. Environment: FRAMING_QUALITY_SEED and FRAMING_QUALITY_ONLY as for
 // framing_quality; FRAMING_QUALITY_RUNS=1 prints each run's pieces (their
-// confidence and how far off they are, in sender samples) on standard error.
+// confidence and how far off they are, in sender samples, and how alike the
+// folded frames are) on standard error; FRAMING_QUALITY_HELD=1 takes the
+// held-out pictures too.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +55,8 @@ int main(int argc, char** argv) {
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261208u);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
-        if (entry.path().extension() == ".gray" && entry.path().stem().string().find("held-") == std::string::npos &&
+        if (entry.path().extension() == ".gray" &&
+            (std::getenv("FRAMING_QUALITY_HELD") != nullptr || entry.path().stem().string().find("held-") == std::string::npos) &&
             (only == nullptr || entry.path().stem().string().find(only) != std::string::npos))
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
@@ -91,8 +94,8 @@ int main(int argc, char** argv) {
                 const std::string condition = std::string(sync ? "sync on " : "sync off") + ", " +
                                               (snr > 0 ? std::to_string(static_cast<int>(snr)) + " dB" : "clean");
                 if (verbose)
-                    std::fprintf(stderr, "%-22s %s: break %5.2f at %+7.1f, grid %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
-                                 file.stem().c_str(), condition.c_str(), f.breakConfidence, off(f.breakStart),
+                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
+                                 file.stem().c_str(), condition.c_str(), f.coherence, f.breakConfidence, off(f.breakStart),
                                  f.gridConfidence, off(f.gridStart), f.clear, f.confidence, off(f.start));
                 add(condition + ", the break", f.breakConfidence >= 1, right(f.breakStart));
                 if (sync) {

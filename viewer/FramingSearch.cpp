@@ -105,6 +105,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     // Every period: the break's peak within one frame once the
     // line-periodic part is out, and how alike the frames fold.
     double bestBreak = -1, bestTurn = -1, bestCoherence = -1;
+    double breakPeriod = period, turnPeriod = period;
     Peak breakPeak, turnPeak;
     for (int k = -p_.periodSteps; k <= p_.periodSteps; ++k) {
         const double trial = period + k * p_.periodStep;
@@ -136,12 +137,14 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         turn_.assign(profile_.size(), 0.0f);
         const bool turns = frames >= p_.foldFrames;
         if (turns) turnProfile(f.runs.data(), f.sizes.data(), bins, margin, inFrame, line, weakSize(f, bins), turn_.data());
-        for (auto [profile, best, bestPeak] : {std::tuple{&lineFree_, &bestBreak, &breakPeak}, std::tuple{&turn_, &bestTurn, &turnPeak}}) {
+        for (auto [profile, best, bestPeak, bestPeriod] : {std::tuple{&lineFree_, &bestBreak, &breakPeak, &breakPeriod},
+                                                           std::tuple{&turn_, &bestTurn, &turnPeak, &turnPeriod}}) {
             if (profile == &turn_ && !turns) continue;
             Peak peak = strongestPeak(profile->data() + margin, inFrame, p_.peakExclusion, true);
             peak.position += margin;
             if (peak.height - peak.rival > *best) {
                 *best = peak.height - peak.rival;
+                *bestPeriod = trial;
                 *bestPeak = peak;
                 if (profile == &turn_) turnBest_ = turn_;
             }
@@ -183,6 +186,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             found.breakConfidence = turnConfidence;
             breakPeak = turnPeak;
             breakPeak.position = middle;
+            breakPeriod = turnPeriod;
         }
     }
     found.breakStart = static_cast<double>(first) + breakPeak.position + 0.5 * p_.run + 0.5 * p_.scale;
@@ -222,7 +226,14 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             found.confidence = gridClear && breakClear ? 0 : std::max(found.gridConfidence, found.breakConfidence);
         }
     } else {
-        found.clear = breakClear;
+        // Without bursts, a fold that lines the frames up best at the end
+        // of the periods tried is the slope of a peak beyond them (a moving
+        // picture may fold most alike at a period no clock gives): the
+        // frames are then as long as the fold in which the break stands
+        // highest, if that is not at the end too.
+        auto inRange = [&](double trial) { return std::abs(trial - period) < (p_.periodSteps - 0.5) * p_.periodStep; };
+        if (!inRange(found.period)) found.period = breakPeriod;
+        found.clear = breakClear && inRange(found.period);
         found.confidence = found.breakConfidence;
     }
     // The start in the newest frame.
