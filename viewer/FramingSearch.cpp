@@ -202,18 +202,29 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const double line = p_.linePeriod * found.period / p_.nominalPeriod;
         const double extra = found.period - p_.lines * line;
         double nearest = found.gridStart;
+        int linesOff = 0;
         for (int j = -p_.lines / 2; j < p_.lines / 2; ++j) {
             const double at = found.gridStart + j * line + (j != 0 ? extra : 0.0);
-            if (apart(found.breakStart, at) < apart(found.breakStart, nearest)) nearest = at;
+            if (apart(found.breakStart, at) < apart(found.breakStart, nearest)) {
+                nearest = at;
+                linesOff = j;
+            }
         }
+        // Whether the bursts' front edges bear out the line the break picks:
+        // a burst whose back edge the picture beside it draws aside leaves
+        // a faint break of its own, where the grid's slip is not clear.
+        const int breakSlip = ((grid.slip + linesOff) % p_.lines + p_.lines) % p_.lines;
+        const bool frontsAgree = grid.frontsFit.empty() || grid.frontsFit[static_cast<std::size_t>(breakSlip)];
         const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
         const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
         // A break anywhere but at the grid's start holds the grid back,
         // unless the grid is far clearer; a clear break on the grid where
-        // the grid is not (or is far less) clear tells the line.
+        // the grid is far less clear tells the line, and where the grid is
+        // not clear, so does one the bursts' front edges bear out.
         const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
         const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * found.breakConfidence);
-        const bool breakWins = breakClear && onGrid && !gridWins && (!gridClear || found.breakConfidence >= Outweighs * found.gridConfidence);
+        const bool breakWins = breakClear && onGrid && !gridWins &&
+                               (gridClear ? found.breakConfidence >= Outweighs * found.gridConfidence : frontsAgree);
         if (gridWins) {
             found.clear = true;
             found.confidence = std::max(found.gridConfidence, sameLine ? found.breakConfidence : 0.0);

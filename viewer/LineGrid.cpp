@@ -30,10 +30,11 @@ constexpr int MaxOddBursts = 2;
 constexpr double SlipShare = 0.5;
 // A burst is placed where its weight falls through this share of its top.
 constexpr float HalfHeight = 0.5f;
-// How far from its burst the tone beside it is read, and over how much, in
-// sender samples; the tones must spread at least this much (radians
-// squared, summed over the bursts) for their share to be fitted.
-constexpr double BesideGap = 2, BesideSamples = 4;
+// How far from its burst's edge (beyond a run) the tone beside it is read,
+// and over how much, in sender samples; the tones must spread at least
+// this much (radians squared, summed over the bursts) for their share to
+// be fitted.
+constexpr double BesideGap = 0, BesideSamples = 4;
 constexpr double ToneSpread = 0.05;
 
 double median(std::vector<double> v) {
@@ -68,46 +69,58 @@ struct SlipFit {
     std::vector<double> misfit;  // of every step
 };
 
-SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& even,
-                double extra, int lines) {
-    // For every place of the step: the places less the step, fitted by a
-    // common place plus a share of the tone beside each burst (least
-    // squares); the misfit is what is left.
-    SlipFit fit;
-    fit.misfit.assign(static_cast<std::size_t>(lines), 1e300);
+// The misfit of a step after burst `j`: the places less the step, fitted
+// by a common place plus a share of the tone beside each burst (least
+// squares), over the bursts `used`; `base` is the common place.
+double stepMisfit(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& used,
+                  double extra, int j, double& base) {
     const int teeth = static_cast<int>(at.size());
-    double toneMean = 0;
+    double toneMean = 0, sum = 0;
     int count = 0;
     for (int k = 0; k < teeth; ++k)
-        if (even[static_cast<std::size_t>(k)]) {
+        if (used[static_cast<std::size_t>(k)]) {
             toneMean += beside[static_cast<std::size_t>(k)];
+            sum += at[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
             ++count;
         }
-    if (count < 3) return fit;
+    if (count < 3) return 1e300;
     toneMean /= count;
-    double toneSquares = 0;
+    base = sum / count;
+    double toneSquares = 0, cross = 0;
     for (int k = 0; k < teeth; ++k)
-        if (even[static_cast<std::size_t>(k)]) toneSquares += std::pow(beside[static_cast<std::size_t>(k)] - toneMean, 2);
+        if (used[static_cast<std::size_t>(k)]) {
+            const double tone = beside[static_cast<std::size_t>(k)] - toneMean;
+            toneSquares += tone * tone;
+            cross += (at[static_cast<std::size_t>(k)] - (k > j ? extra : 0)) * tone;
+        }
+    const double share = toneSquares > ToneSpread ? cross / toneSquares : 0;
+    double squares = 0;
+    for (int k = 0; k < teeth; ++k)
+        if (used[static_cast<std::size_t>(k)]) {
+            const double e = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base -
+                             share * (beside[static_cast<std::size_t>(k)] - toneMean);
+            squares += e * e;
+        }
+    return squares;
+}
+
+// Where a step of `extra` between neighbouring bursts fits their places
+// best (odd bursts left out). With `leaveOutFirst` the burst after each
+// step tried is left out too (a step just before it then fits as well).
+SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& even,
+                double extra, int lines, bool leaveOutFirst = false) {
+    SlipFit fit;
+    fit.misfit.assign(static_cast<std::size_t>(lines), 1e300);
+    std::vector<bool> used = even;
     bool first = true;
     for (int j = 0; j < lines; ++j) {
-        double sum = 0, cross = 0;
-        for (int k = 0; k < teeth; ++k)
-            if (even[static_cast<std::size_t>(k)]) {
-                const double y = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
-                sum += y;
-                cross += y * (beside[static_cast<std::size_t>(k)] - toneMean);
-            }
-        const double base = sum / count;
-        const double share = toneSquares > ToneSpread ? cross / toneSquares : 0;
-        double squares = 0;
-        for (int k = 0; k < teeth; ++k)
-            if (even[static_cast<std::size_t>(k)]) {
-                const double e = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base -
-                                 share * (beside[static_cast<std::size_t>(k)] - toneMean);
-                squares += e * e;
-            }
+        const std::size_t after = static_cast<std::size_t>(j + 1);
+        if (leaveOutFirst) used[after] = false;
+        double base = 0;
+        const double squares = stepMisfit(at, beside, used, extra, j, base);
+        used[after] = even[after];
         fit.misfit[static_cast<std::size_t>(j)] = squares;
-        if (first || squares < fit.misfit[static_cast<std::size_t>(fit.slip)]) {
+        if (squares < 1e300 && (first || squares < fit.misfit[static_cast<std::size_t>(fit.slip)])) {
             first = false;
             fit.slip = j;
             fit.place = base;
@@ -175,13 +188,13 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (!(phase.height > 0)) return grid;
 
     // Each line's burst: how much of a burst there is about where the grid
-    // puts it, where its back edge stands, and the tone after it; burst
+    // puts it, where its edges stand, and the tones before and after it; burst
     // `lines` is the first one a period on.
     const int teeth = p.lines + 1;
     const int reach = p.burstSamples + p.run + p.burstReach;
     const long after = std::lround(BesideGap * p.scale) + p.run, span = std::lround(BesideSamples * p.scale);
     std::vector<double> back(static_cast<std::size_t>(teeth)), excess(static_cast<std::size_t>(teeth)),
-        toneAfter(static_cast<std::size_t>(teeth));
+        toneAfter(static_cast<std::size_t>(teeth)), front(static_cast<std::size_t>(teeth)), toneBefore(static_cast<std::size_t>(teeth));
     int lines = 0;
     for (int k = 0; k < teeth; ++k) {
         const std::size_t i = static_cast<std::size_t>(k);
@@ -189,6 +202,11 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
         const long centre = std::lround(expected);
         const long lo = std::max(0L, centre - reach), hi = std::min(static_cast<long>(bins) - 1, centre + reach);
         back[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), true) + static_cast<double>(lo) - expected;
+        front[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), false) + static_cast<double>(lo) - expected;
+        std::complex<float> before = 0;
+        for (long b = std::lround(expected + front[i]) - after - span; b < std::lround(expected + front[i]) - after; ++b)
+            before += runs[std::clamp(b, 0L, static_cast<long>(bins) - 1)];
+        toneBefore[i] = std::arg(before * std::conj(p.arcCentre));
         std::complex<float> tone = 0;
         for (long b = std::lround(expected + back[i]) + after; b < std::lround(expected + back[i]) + after + span; ++b)
             tone += runs[std::clamp(b, 0L, static_cast<long>(bins) - 1)];
@@ -211,13 +229,28 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (!grid.present) return grid;
 
     // The bursts' back edges along the grid step up by the frame's extra
-    // sample where the frame starts (their front edges are no use: the
-    // restart just before a frame's first burst draws its front edge
-    // forward by about as much). The tone after a burst draws its back
-    // edge a little aside too (a voice channel's band edge lets a tone near
-    // it die away later), which the fit allows for.
+    // sample where the frame starts. The tone after a burst draws its back
+    // edge aside (a voice channel's band edge lets a tone near it die away
+    // later), which the fit allows for, but a picture whose rows beside the
+    // bursts change across the frame (a border drawn round a card) can
+    // still put the step a burst off. The front edges step up there too,
+    // drawn aside by the tone before each burst, and the frame's first one
+    // by the restart just before it as well, so that one is left out of
+    // their fit: unless the fronts fit the back edges' step at least as
+    // well as any other (but the one a burst before it, which leaving the
+    // first out makes fit alike), the slip is not clear.
     const double extra = period - p.lines * line;
-    const SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
+    SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
+    const SlipFit fronts = fitSlip(front, toneBefore, even, extra, p.lines, true);
+    grid.slip = fit.slip;
+    grid.frontsFit.assign(static_cast<std::size_t>(p.lines), false);
+    for (int slip = 0; slip < p.lines; ++slip) {
+        double others = 1e300;
+        for (int j = 0; j < p.lines; ++j)
+            if (j != slip && j != slip - 1) others = std::min(others, fronts.misfit[static_cast<std::size_t>(j)]);
+        grid.frontsFit[static_cast<std::size_t>(slip)] = fronts.misfit[static_cast<std::size_t>(slip)] <= others;
+    }
+    if (!grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
     grid.confidence = fit.clearness / (SlipShare * extra * extra);
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.

@@ -6,6 +6,7 @@
 // over its lines; each line's burst is then timed, and the one gap a sample
 // longer than a line is the frame's start, whatever the picture shows.
 #include <complex>
+#include <vector>
 
 #include "viewer/FramingParameters.h"
 
@@ -15,6 +16,10 @@ struct LineGrid {
     bool present = false;   // a burst stands out in every line
     double confidence = 0;  // >= 1 when the slip stands clear of every other gap
     double start = 0;       // where a frame starts, in bins of the fold
+    int slip = 0;           // the bursts' step falls after this line's burst
+    // For every place of the step: whether the bursts' front edges fit it
+    // at least as well as any other (but the place a burst before it).
+    std::vector<bool> frontsFit;
 };
 
 // How far a run (or a sum of runs) turns beyond white, in radians: 0
