@@ -238,6 +238,29 @@ TEST(FramedPictures, LineSyncNeverLocksALineOff) {
         }
 }
 
+// A card with a border drawn round it a line in from white margins: the
+// border's rows beside the bursts draw their edges aside on every line but
+// the margins', either side of the frame's start, which once put the slip
+// and a faint break together a line off.
+TEST(FramedPictures, BorderedCardNeverLocksALineOff) {
+    const Grey bordered = [card = callsignCard("G4ABC")](int row, int column) {
+        const int top = 119 - row;
+        const bool side = (column >= 3 && column <= 5) || (column >= 90 && column <= 92);
+        const bool end = (top >= 3 && top <= 5) || (top >= 114 && top <= 116);
+        const bool inside = column >= 3 && column <= 92 && top >= 3 && top <= 116;
+        return inside && (side || end) ? 0 : card(row, column);
+    };
+    for (const int rate : {8000, 10000, 12000})
+        for (const double snr : {20.0, 15.0}) {
+            SCOPED_TRACE(rate);
+            SCOPED_TRACE(snr);
+            Channel channel;
+            channel.rate = rate;
+            channel.snr = snr;
+            EXPECT_LE(show({bordered, true}, channel, false).worstError, 1.5);
+        }
+}
+
 // The same sound heard at 8000 and 12000 samples a second frames alike.
 TEST(FramedPictures, EveryRate) {
     for (const int rate : {8000, 12000}) {
