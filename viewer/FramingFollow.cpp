@@ -38,6 +38,28 @@ constexpr int FollowSteps = 4;
 constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 constexpr double BurstLines = 0.75;
 
+// The run phasors held (and their sizes) of the last `frames` frames,
+// `period` samples apart, summed at places first + b for b in 0..count - 1
+// where `wanted(b)` holds; the sum of the sizes summed there.
+template <class Wanted>
+double foldFrames(const FramingSearch& runs, std::int64_t first, int count, int frames, double period, Wanted wanted,
+                  std::vector<std::complex<float>>& folded, std::vector<float>& sizes) {
+    std::fill(folded.begin(), folded.end(), std::complex<float>{});
+    std::fill(sizes.begin(), sizes.end(), 0.0f);
+    double total = 0;
+    for (int b = 0; b < count; ++b) {
+        if (!wanted(b)) continue;
+        const std::size_t i = static_cast<std::size_t>(b);
+        for (int j = 0; j < frames; ++j) {
+            const std::int64_t at = first + b - std::llround(j * period);
+            folded[i] += runs.runAt(at);
+            sizes[i] += runs.sizeAt(at);
+        }
+        total += sizes[i];
+    }
+    return total;
+}
+
 }  // namespace
 
 void FramingFollow::lock(double start, double period, bool sync) {
@@ -95,18 +117,7 @@ double FramingFollow::breakError(const FramingSearch& runs, double expected, dou
     period = period_;
     for (int k = -FollowSteps; k <= FollowSteps; ++k) {
         const double trial = period_ + k * p_.periodStep;
-        std::fill(folded.begin(), folded.end(), std::complex<float>{});
-        std::fill(sizes.begin(), sizes.end(), 0.0f);
-        double total = 0;
-        for (int b = 0; b < bins; ++b) {
-            const std::int64_t n = breakRun - reach + b;
-            for (int j = 0; j < frames; ++j) {
-                const std::int64_t at = n - std::llround(j * trial);
-                folded[static_cast<std::size_t>(b)] += runs.runAt(at);
-                sizes[static_cast<std::size_t>(b)] += runs.sizeAt(at);
-            }
-            total += sizes[static_cast<std::size_t>(b)];
-        }
+        const double total = foldFrames(runs, breakRun - reach, bins, frames, trial, [](int) { return true; }, folded, sizes);
         const float weak = static_cast<float>(p_.weakShare * total / bins);
         for (int b = 0; b < bins; ++b)
             profile[static_cast<std::size_t>(b)] =
@@ -145,20 +156,15 @@ double FramingFollow::turnError(const FramingSearch& runs, double expected, doub
     double start = expected;
     for (int k = -FollowSteps; k <= FollowSteps; ++k) {
         const double trial = period_ + k * p_.periodStep;
-        std::fill(folded.begin(), folded.end(), std::complex<float>{});
-        std::fill(sizes.begin(), sizes.end(), 0.0f);
-        double total = 0;
-        for (int b = 0; b < span; ++b) {
-            // Only the window and the places a line either side are read.
+        // Only the window and the places a line either side are read; the
+        // window's own places weigh the tone.
+        const auto nearWindow = [&](int b) {
             const int fromMiddle = std::abs(b - margin - window);
-            if (fromMiddle > window && std::abs(fromMiddle - line) > window + 1) continue;
-            for (int j = 0; j < frames; ++j) {
-                const std::int64_t at = first + b - std::llround(j * trial);
-                folded[static_cast<std::size_t>(b)] += runs.runAt(at);
-                sizes[static_cast<std::size_t>(b)] += runs.sizeAt(at);
-            }
-            if (fromMiddle <= window) total += sizes[static_cast<std::size_t>(b)];
-        }
+            return fromMiddle <= window || std::abs(fromMiddle - line) <= window + 1;
+        };
+        foldFrames(runs, first, span, frames, trial, nearWindow, folded, sizes);
+        double total = 0;
+        for (int b = margin; b < margin + bins; ++b) total += sizes[static_cast<std::size_t>(b)];
         const float weak = static_cast<float>(p_.weakShare * total / bins);
         turnProfile(folded.data(), sizes.data(), span, margin, bins, linePeriod, weak, profile.data());
         const float* turn = profile.data() + margin;

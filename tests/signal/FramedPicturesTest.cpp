@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -175,6 +176,19 @@ void expectFramed(const Sent& sent, const Channel& channel, bool receiverSync) {
     EXPECT_LE(shift, receiverSync ? 2 : 1);
 }
 
+// Never shown framed where it is not, at each of `rates`, at 20 and 15 dB.
+void expectNeverAside(const Sent& sent, std::initializer_list<int> rates, int frames = 20) {
+    for (const int rate : rates)
+        for (const double snr : {20.0, 15.0}) {
+            SCOPED_TRACE(rate);
+            SCOPED_TRACE(snr);
+            Channel channel;
+            channel.rate = rate;
+            channel.snr = snr;
+            EXPECT_LE(show(sent, channel, false, frames).worstError, 1.5);
+        }
+}
+
 // The card that rolled by about three rows a second, never framed.
 TEST(FramedPictures, CallsignCardFrames) {
     SCOPED_TRACE("G4ABC");
@@ -202,17 +216,7 @@ TEST(FramedPictures, FramedByTheRestartsTurn) {
 
 // Grey bars without line sync: the seam's tone step draws the restart's
 // turn a few samples aside, so it is never taken there.
-TEST(FramedPictures, GreyBarsNeverLockAside) {
-    for (const int rate : {8000, 10000, 12000})
-        for (const double snr : {20.0, 15.0}) {
-            SCOPED_TRACE(rate);
-            SCOPED_TRACE(snr);
-            Channel channel;
-            channel.rate = rate;
-            channel.snr = snr;
-            EXPECT_LE(show({greyBars, false}, channel, false).worstError, 1.5);
-        }
-}
+TEST(FramedPictures, GreyBarsNeverLockAside) { expectNeverAside({greyBars, false}, {8000, 10000, 12000}); }
 
 // The sender's line sync with the receiver's Sync off: the bursts place the
 // frame; the picture shows in place, the bursts in its bottom rows.
@@ -227,15 +231,7 @@ TEST(FramedPictures, LineSyncWithTheReceiversSyncOff) {
 // framed where it is not.
 TEST(FramedPictures, LineSyncNeverLocksALineOff) {
     const Grey inverse = [card = callsignCard("G4ABC")](int row, int column) { return 255 - card(row, column); };
-    for (const int rate : {8000, 10000})
-        for (const double snr : {20.0, 15.0}) {
-            SCOPED_TRACE(rate);
-            SCOPED_TRACE(snr);
-            Channel channel;
-            channel.rate = rate;
-            channel.snr = snr;
-            EXPECT_LE(show({inverse, true}, channel, false, 24).worstError, 1.5);
-        }
+    expectNeverAside({inverse, true}, {8000, 10000}, 24);
 }
 
 // A card with a border drawn round it a line in from white margins: the
@@ -250,15 +246,7 @@ TEST(FramedPictures, BorderedCardNeverLocksALineOff) {
         const bool inside = column >= 3 && column <= 92 && top >= 3 && top <= 116;
         return inside && (side || end) ? 0 : card(row, column);
     };
-    for (const int rate : {8000, 10000, 12000})
-        for (const double snr : {20.0, 15.0}) {
-            SCOPED_TRACE(rate);
-            SCOPED_TRACE(snr);
-            Channel channel;
-            channel.rate = rate;
-            channel.snr = snr;
-            EXPECT_LE(show({bordered, true}, channel, false).worstError, 1.5);
-        }
+    expectNeverAside({bordered, true}, {8000, 10000, 12000});
 }
 
 // The same sound heard at 8000 and 12000 samples a second frames alike.
