@@ -160,6 +160,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     // The line sync grid, in the fold that lines the frames up best.
     const LineGrid grid = measureLineGrid(best_.runs.data(), best_.sizes.data(), bins, margin, found.period, p_);
     found.syncPresent = grid.present;
+    found.someBursts = grid.present || grid.someBursts;
     found.gridConfidence = grid.confidence;
     found.gridStart = static_cast<double>(first) + grid.start;
 
@@ -244,7 +245,10 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // highest, if that is not at the end too.
         auto inRange = [&](double trial) { return std::abs(trial - period) < (p_.periodSteps - 0.5) * p_.periodStep; };
         if (!inRange(found.period)) found.period = breakPeriod;
-        found.clear = breakClear && inRange(found.period);
+        // Where the sender sends line sync but the bursts are too faint to
+        // time, the break just before the frame's first burst is drawn
+        // aside by it: no lock on the break alone.
+        found.clear = breakClear && inRange(found.period) && !found.someBursts;
         found.confidence = found.breakConfidence;
     }
     // The start in the newest frame.

@@ -27,6 +27,7 @@ struct FoldFinding {
     double gridConfidence = 0;   // the line sync grid's slip, >= 1 when clear
     double gridStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
+    bool someBursts = false;     // or at least at some: the sender sends them
     double coherence = 0;        // how alike the folded frames are, 0..1
 };
 

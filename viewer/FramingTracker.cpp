@@ -152,7 +152,7 @@ void FramingTracker::searchFrameEnd() {
     haveFound_ = finding_.clear;
     lastFound_ = finding_.start;
     const bool still = searchedFrames_ >= p_.foldFrames && finding_.coherence >= StillCoherence;
-    state_ = still && !finding_.clear && !finding_.syncPresent ? FramingState::NothingToFind : FramingState::Searching;
+    state_ = still && !finding_.clear && !finding_.someBursts ? FramingState::NothingToFind : FramingState::Searching;
 
     const std::int64_t lastQueued = modelBase_;
     modelStart_ += period_;

@@ -23,6 +23,11 @@ constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 // turns beyond white with at least BurstShare of the median line's excess:
 // the restart just before a frame's first burst often mangles that one.
 constexpr double BurstLines = 0.75;
+// Where this share of the lines turns beyond white there, the sender sends
+// line sync, though the bursts may not be clear enough to time (a picture
+// of white on black at 15 dB); a picture without line sync turns beyond
+// white on a line or two at most.
+constexpr double SomeBurstLines = 0.25;
 constexpr double BurstShare = 0.5;
 constexpr int MaxOddBursts = 2;
 // The slip is clear when putting it anywhere else fits the bursts' places
@@ -217,6 +222,7 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
             furthest = std::max(furthest, static_cast<double>(beyond[static_cast<std::size_t>(b)]));
         if (k < p.lines && furthest > BeyondWhite) ++lines;
     }
+    grid.someBursts = lines >= SomeBurstLines * p.lines;
     if (lines < BurstLines * p.lines) return grid;
     const double typical = median(std::vector<double>(excess.begin(), excess.end() - 1));
     std::vector<bool> even(static_cast<std::size_t>(teeth));

@@ -14,6 +14,7 @@ namespace rx {
 
 struct LineGrid {
     bool present = false;   // a burst stands out in every line
+    bool someBursts = false;  // bursts stand out in some lines: the sender sends line sync
     double confidence = 0;  // >= 1 when the slip stands clear of every other gap
     double start = 0;       // where a frame starts, in bins of the fold
     int slip = 0;           // the bursts' step falls after this line's burst
