@@ -246,9 +246,9 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         auto inRange = [&](double trial) { return std::abs(trial - period) < (p_.periodSteps - 0.5) * p_.periodStep; };
         if (!inRange(found.period)) found.period = breakPeriod;
         // Where the sender sends line sync but the bursts are too faint to
-        // time, the break just before the frame's first burst is drawn
-        // aside by it: no lock on the break alone.
-        found.clear = breakClear && inRange(found.period) && !found.someBursts;
+        // time, the burst right after the restart can draw a faint break
+        // aside: the break alone must then be far clearer.
+        found.clear = breakClear && inRange(found.period) && (!found.someBursts || found.breakConfidence >= Outweighs);
         found.confidence = found.breakConfidence;
     }
     // The start in the newest frame.
