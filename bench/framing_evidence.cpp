@@ -2,9 +2,9 @@
 // phase restart's break, the line sync grid's slip, and the two together
 // as the search decides. Run by bench/framing-quality --evidence:
 //   framing_evidence CORPUS_DIR
-// Every picture worked with (the held-out ones are left alone) is sent with
-// line sync off and on through the channel of FramingChannel.h at 10000 Hz
-// and +300 ppm, clean, at 20 and at 15 dB. A tracker that never locks folds
+// Every picture worked with (the held-out and fresh ones are left alone)
+// is sent with line sync off and on through the channel of FramingChannel.h
+// at 10000 Hz and +300 ppm, clean, at 20 and at 15 dB. A tracker that never locks folds
 // and searches every frame; after eight frames folded each piece of
 // evidence is either clear and right (within 3 sender samples of the true
 // start), clear and wrong, or not clear. Prints a row per condition and
@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
         if (entry.path().extension() == ".gray" &&
-            (std::getenv("FRAMING_QUALITY_HELD") != nullptr || entry.path().stem().string().find("held-") == std::string::npos) &&
+            (std::getenv("FRAMING_QUALITY_HELD") != nullptr || (entry.path().stem().string().find("held-") == std::string::npos &&
+                                                                entry.path().stem().string().find("fresh-") == std::string::npos)) &&
             (only == nullptr || entry.path().stem().string().find(only) != std::string::npos))
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());

@@ -20,8 +20,11 @@
 //   not framed      anything else (no lock, a late one, or a loose one).
 // Scores are correlations of the shown 96 x 120 picture with the sent one.
 // Environment:
-//   FRAMING_QUALITY_PART=dev|held|all   the pictures worked with, the
-//                                       held-out ones, or both (default)
+//   FRAMING_QUALITY_PART=dev|held|fresh|all
+//                                       the pictures worked with, those
+//                                       held out in the first two rounds,
+//                                       those made and held out for the
+//                                       third, or all (default)
 //   FRAMING_QUALITY_QUICK=1             +300 ppm only, at 10000 Hz unless
 //   FRAMING_QUALITY_RATE=R              one rate only
 //   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
@@ -59,8 +62,14 @@ constexpr double HandReach = 2, HandStep = 0.5;
 constexpr double Snrs[] = {0, 20, 15};
 constexpr double Ppms[] = {-300, 0, 300};
 constexpr int Rates[] = {8000, 9000, 10000, 12000};
-// The pictures held out are the last ones the corpus script makes.
+// The pictures held out are the last ones the corpus script makes: those
+// of the first two rounds, and those made for the third.
 const char* HeldOutMark = "held-";
+const char* FreshMark = "fresh-";
+enum Part { Worked, Held, Fresh };
+const char* PartNames[] = {"dev", "held", "fresh"};
+const char* PartTitles[] = {"Pictures worked with", "Pictures held out (first two rounds)",
+                            "Pictures held out (made for the third round)"};
 
 bool envSet(const char* name) { return std::getenv(name) != nullptr && *std::getenv(name) != '\0'; }
 std::string envText(const char* name, const char* otherwise) {
@@ -92,7 +101,8 @@ enum Outcome { Framed, Wrong, NotFramed };
 
 struct Run {
     std::string picture;
-    bool held = false, moving = false, senderSync = false, receiverSync = false;
+    Part part = Worked;
+    bool moving = false, senderSync = false, receiverSync = false;
     double snr = 0, ppm = 0;
     int rate = 0;
     Outcome outcome = NotFramed;
@@ -251,8 +261,10 @@ int main(int argc, char** argv) {
     int pictures = 0;
     for (const auto& file : files) {
         const std::string name = file.stem().string();
-        const bool held = name.find(HeldOutMark) != std::string::npos;
-        if ((part == "dev" && held) || (part == "held" && !held)) continue;
+        const Part group = name.find(HeldOutMark) != std::string::npos ? Held
+                           : name.find(FreshMark) != std::string::npos ? Fresh
+                                                                        : Worked;
+        if (part != "all" && part != PartNames[group]) continue;
         if (!only.empty() && name.find(only) == std::string::npos) continue;
         const bench::CorpusPicture picture = bench::readGrey(file.string(), name, pictures);
         ++pictures;
@@ -277,7 +289,7 @@ int main(int argc, char** argv) {
                             if (receiverSync && !sync) continue;
                             Run r = score(picture, base, rec, rate, receiverSync);
                             r.picture = name;
-                            r.held = held;
+                            r.part = group;
                             r.moving = picture.moving();
                             r.senderSync = sync;
                             r.snr = snr;
@@ -295,9 +307,9 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     std::printf("framing-quality: %d pictures, %zu runs, %.0f s\n", pictures, runs.size(), seconds);
-    std::vector<Run> dev, held;
-    for (const Run& r : runs) (r.held ? held : dev).push_back(r);
-    if (!dev.empty()) printTable(dev, "Pictures worked with");
-    if (!held.empty()) printTable(held, "Pictures held out");
+    std::vector<Run> parts[3];
+    for (const Run& r : runs) parts[r.part].push_back(r);
+    for (const Part group : {Worked, Held, Fresh})
+        if (!parts[group].empty()) printTable(parts[group], PartTitles[group]);
     return 0;
 }
