@@ -11,15 +11,20 @@
 
 namespace {
 
-const std::vector<std::uint8_t>& sound(bool lineSync) {
+// 0: a picture whose restart stands outside the tones' arc; 1: with line
+// sync; 2: a lighter photo-like picture whose restart turns within the arc,
+// followed by its turn against the neighbouring lines.
+const std::vector<std::uint8_t>& sound(int kind) {
     static const std::vector<std::uint8_t> plain = eightBit(recorded(sentFrames(randomPicture(1), false, 40), 300, 100));
     static const std::vector<std::uint8_t> synced = eightBit(recorded(sentFrames(randomPicture(11), true, 40), 300, 100));
-    return lineSync ? synced : plain;
+    static const std::vector<std::uint8_t> turned = eightBit(recorded(
+        sentFrames(greyPicture([](int row, int column) { return 150 + photoLike(row, column) / 3; }), false, 40), 300, 100));
+    return kind == 1 ? synced : kind == 2 ? turned : plain;
 }
 
 // One frame's samples per iteration, fed to a tracker that has locked.
 void followFrame(benchmark::State& state) {
-    const auto& s = sound(state.range(0) != 0);
+    const auto& s = sound(static_cast<int>(state.range(0)));
     rx::FramingTracker tracker;
     const std::size_t frame = 3842, lead = 12 * frame;
     std::size_t at = 0;
@@ -39,7 +44,7 @@ void followFrame(benchmark::State& state) {
         while (tracker.hasFrameStart()) tracker.popFrameStart();
     }
 }
-BENCHMARK(followFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(followFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // One frame of a steady tone per iteration (a whole number of cycles, so
 // it runs on unbroken from one to the next): a tone, but no break to lock

@@ -24,6 +24,15 @@ tx::ScreenPicture greyPicture(Grey grey) {
     return picture;
 }
 
+// A photo-like picture: light and shade across it, a bright and a dark
+// block.
+inline int photoLike(int row, int column) {
+    if (row >= 65 && row < 105 && column >= 10 && column < 45) return 245;
+    if (row >= 15 && row < 50 && column >= 55 && column < 90) return 10;
+    const double v = 128 + 60 * std::sin(row / 13.0) * std::cos(column / 9.0) + 50 * std::sin((row + 2 * column) / 29.0);
+    return static_cast<int>(std::clamp(v, 0.0, 255.0));
+}
+
 // A picture of random levels, which no content-based framing could use.
 inline tx::ScreenPicture randomPicture(unsigned seed) {
     std::mt19937 random(seed);

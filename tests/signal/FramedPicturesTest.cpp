@@ -52,21 +52,12 @@ int drawingOnWhite(int row, int column) {
     return circle || (cross && r < 45) ? 0 : 255;
 }
 
-// A photo-like picture: light and shade across it, a bright and a dark
-// block.
-int photoLike(int row, int column) {
-    if (row >= 65 && row < 105 && column >= 10 && column < 45) return 245;
-    if (row >= 15 && row < 50 && column >= 55 && column < 90) return 10;
-    const double v = 128 + 60 * std::sin(row / 13.0) * std::cos(column / 9.0) + 50 * std::sin((row + 2 * column) / 29.0);
-    return static_cast<int>(std::clamp(v, 0.0, 255.0));
-}
-
 // Grey bars across the picture, black to white from left to right: every
 // line a tone of its own, and the frame's seam a step from white to black.
 int greyBars(int, int column) { return column / 12 * 255 / 7; }
 
-// The same with less contrast, lighter: two whose frames' total phase
-// leaves the restart's jump within the tones' arc.
+// The photo-like picture with less contrast, lighter: two whose frames'
+// total phase leaves the restart's jump within the tones' arc.
 int lightPhoto(int row, int column) { return 150 + photoLike(row, column) / 3; }
 int lighterPhoto(int row, int column) { return 200 + photoLike(row, column) / 3; }
 
