@@ -18,7 +18,8 @@
 //   wrongly framed  the locked tracker placed any frame 3 or more sender
 //                   samples off (the picture is split or shifted);
 //   not framed      anything else (no lock, a late one, or a loose one).
-// Scores are correlations of the shown 96 x 120 picture with the sent one.
+// Scores are correlations of the shown 96 x 120 picture with the sent one;
+// with line sync, over the rows the bursts leave to the picture.
 // Environment:
 //   FRAMING_QUALITY_PART=dev|held|fresh|all
 //                                       the pictures worked with, those
@@ -78,12 +79,23 @@ std::string envText(const char* name, const char* otherwise) {
 
 rx::ReceiverSettings settingsFor(int rate, bool receiverSync) { return rxtest::calibratedFmReceiver(rate, receiverSync); }
 
+// With line sync the first samples of every line carry the burst, not the
+// picture: the rows they and a few samples either side land on are left
+// out of the score (the burst is bright beyond white and would otherwise
+// reward a frame set where it hides in the picture's light parts).
+constexpr int BurstMargin = 3;  // sender samples: the hand's reach and a framing error
+bool burstRow(int y) {
+    // A line's sample p is the sent picture's row Height - 1 - p.
+    const int p = bench::Height - 1 - y;
+    return p < nbtv::SyncPulseSamples + BurstMargin || p >= nbtv::LineSamples - BurstMargin;
+}
+
 // Correlation of the shown picture (store rows 119 down to 0) with the
-// sent one (top row first).
-double correlation(const rx::PictureStore& store, const std::vector<std::uint8_t>& sent) {
-    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
-    const double n = static_cast<double>(bench::Width) * bench::Height;
-    for (int y = 0; y < bench::Height; ++y)
+// sent one (top row first), over the rows that carry picture.
+double correlation(const rx::PictureStore& store, const std::vector<std::uint8_t>& sent, bool lineSync) {
+    double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0, n = 0;
+    for (int y = 0; y < bench::Height; ++y) {
+        if (lineSync && burstRow(y)) continue;
         for (int x = 0; x < bench::Width; ++x) {
             const double a = store.bytes[static_cast<std::size_t>((bench::Height - 1 - y) * rx::PictureRowBytes + x * 3)];
             const double b = sent[static_cast<std::size_t>(y * bench::Width + x)];
@@ -92,7 +104,9 @@ double correlation(const rx::PictureStore& store, const std::vector<std::uint8_t
             saa += a * a;
             sbb += b * b;
             sab += a * b;
+            ++n;
         }
+    }
     const double cov = sab - sa * sb / n, va = saa - sa * sa / n, vb = sbb - sb * sb / n;
     return va > 0 && vb > 0 ? cov / std::sqrt(va * vb) : 0.0;
 }
@@ -109,11 +123,14 @@ struct Run {
     double automatic = 0, reference = 0;  // mean scores over the scored frames
     double lockSeconds = -1;              // the first frame shown framed and right
     double handShift = 0;                 // where the reference was set, sender samples from the start
+    double worstError = 0;                // the largest placement error of a framed frame scored, sender samples
+    int unframedScored = 0;               // frames scored that were shown unframed
+    double meanError = 0;                 // the mean placement error of the frames scored, sender samples
 };
 
 // One recording through the framed path, scored with one receiver setting.
 Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, const bench::Recording& rec,
-          int rate, bool receiverSync) {
+          int rate, bool lineSync, bool receiverSync) {
     Run run;
     run.receiverSync = receiverSync;
     const rx::ReceiverSettings s = settingsFor(rate, receiverSync);
@@ -147,7 +164,7 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
                 rx::frameVideo(rec.samples.data(), static_cast<std::int64_t>(rec.samples.size()),
                                rec.frameStart(base, frame) + shift * senderSample, period, s, work, video);
                 rx::scanFrame(video.data(), rx::frameVideoSettings(s), reference);
-                return correlation(reference, sent);
+                return correlation(reference, sent, lineSync);
             };
             if (!handSet) {
                 double best = -2;
@@ -161,13 +178,19 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
                 handSet = true;
             }
             referencePicture(handShift);
-            autoSum += correlation(*framed.shown(), sent);
-            referenceSum += correlation(reference, sent);
+            autoSum += correlation(*framed.shown(), sent, lineSync);
+            referenceSum += correlation(reference, sent, lineSync);
             ++scored;
             if (!framed.lastFramed() || std::abs(error) > FramedError) allRight = false;
+            run.meanError += error;
+            if (framed.lastFramed())
+                run.worstError = std::max(run.worstError, std::abs(error));
+            else
+                ++run.unframedScored;
         }
     }
     run.handShift = handShift;
+    if (scored > 0) run.meanError /= scored;
     run.automatic = scored > 0 ? autoSum / scored : 0;
     run.reference = scored > 0 ? referenceSum / scored : 0;
     if (wrong)
@@ -287,7 +310,7 @@ int main(int argc, char** argv) {
                         const bench::Recording rec = bench::record(base, rate, ppm, snr, skip, random);
                         for (const bool receiverSync : {false, true}) {
                             if (receiverSync && !sync) continue;
-                            Run r = score(picture, base, rec, rate, receiverSync);
+                            Run r = score(picture, base, rec, rate, sync, receiverSync);
                             r.picture = name;
                             r.part = group;
                             r.moving = picture.moving();
@@ -296,10 +319,10 @@ int main(int argc, char** argv) {
                             r.ppm = ppm;
                             r.rate = rate;
                             if (verbose)
-                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f\n",
+                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f worst %.1f mean %+.2f unframed %d\n",
                                              name.c_str(), sync, receiverSync, snr, ppm, rate,
                                              r.outcome == Framed ? "framed" : r.outcome == Wrong ? "WRONG" : "not",
-                                             r.automatic, r.reference, r.lockSeconds, r.handShift);
+                                             r.automatic, r.reference, r.lockSeconds, r.handShift, r.worstError, r.meanError, r.unframedScored);
                             runs.push_back(r);
                         }
                     }

@@ -7,6 +7,28 @@
 
 namespace rx {
 
+namespace {
+
+// Sender samples the video starts before the frame when the receiver's
+// line sync is on.
+constexpr int SyncSearchLead = 2;
+constexpr double BurstsSeenShare = 0.75;
+
+// Whether the bursts of a video cut SyncSearchLead samples early reach the
+// receiver's sync level where they stand, on most lines.
+bool burstsSeen(const std::vector<float>& video, const ReceiverSettings& s) {
+    int seen = 0;
+    for (int k = 0; k < nbtv::LinesPerFrame; ++k)
+        for (int p = 1; p <= SyncSearchLead + nbtv::SyncPulseSamples; ++p)
+            if (isSyncSample(video[static_cast<std::size_t>(k * nbtv::LineSamples + p)], s.syncLevel)) {
+                ++seen;
+                break;
+            }
+    return seen >= BurstsSeenShare * nbtv::LinesPerFrame;
+}
+
+}  // namespace
+
 FramedPictures::FramedPictures(int sampleRate, int averageDepth)
     : framing_(sampleRate), average_(averageDepth) {}
 
@@ -34,8 +56,21 @@ void FramedPictures::feed(const std::uint8_t* samples, std::size_t count) {
 
 bool FramedPictures::next(const ReceiverSettings& s, PictureStore& store, FrameArrays& arrays) {
     if (!framing_.nextFrame(s, cut_)) return false;
-    frameVideo(cut_.sound.data(), static_cast<std::int64_t>(cut_.sound.size()), cut_.start, cut_.period, s, work_,
-               arrays.videoSignal);
+    // With the receiver's line sync on, the line timing looks for each
+    // line's burst from its second position on. Where the bursts reach the
+    // sync level, the video starts a little before the frame, so that the
+    // search meets the first burst's rise wherever the frame's sample phase
+    // falls and every line starts where its burst crosses the level.
+    const auto cut = [&](double lead) {
+        frameVideo(cut_.sound.data(), static_cast<std::int64_t>(cut_.sound.size()),
+                   cut_.start - lead * cut_.period / nbtv::FrameSamples, cut_.period, s, work_, arrays.videoSignal);
+    };
+    if (s.syncOn != -1) {
+        cut(SyncSearchLead);
+        if (!burstsSeen(arrays.videoSignal, s)) cut(0);
+    } else {
+        cut(0);
+    }
     scanFrame(arrays.videoSignal.data(), frameVideoSettings(s), store);
     // Pictures are averaged only while the tracker holds the frame: a
     // picture cut elsewhere would smear the average.
