@@ -37,6 +37,8 @@ constexpr int FollowSteps = 4;
 // beyond white in this share of the lines.
 constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 constexpr double BurstLines = 0.75;
+// The tone after a burst is read over this many sender samples.
+constexpr double ToneAfterSamples = 4;
 
 // The run phasors held (and their sizes) of the last `frames` frames,
 // `period` samples apart, summed at places first + b for b in 0..count - 1
@@ -196,19 +198,30 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     meanSize /= p_.lines * width;
     std::vector<double> offsets;
     std::vector<float> w(static_cast<std::size_t>(width));
+    std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
+    const std::int64_t toneSpan = std::llround(ToneAfterSamples * p_.scale);
     for (int k = 0; k < p_.lines; ++k) {
         const double middle = expected + edgePlace + k * line;
-        const std::int64_t centre = std::llround(middle);
+        const std::int64_t centre = std::llround(middle), first = centre - reach;
         double furthest = 0;
-        for (int o = -reach; o <= reach; ++o) {
-            const std::int64_t n = centre + o;
-            const double beyond = beyondWhiteTurn(runs.runAt(n), p_);
-            w[static_cast<std::size_t>(o + reach)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(n), meanSize));
+        for (int o = 0; o < width; ++o) {
+            const std::complex<float> run = runs.runAt(first + o);
+            turned[static_cast<std::size_t>(o)] = run * p_.beyondWhite;
+            const double beyond = beyondWhiteTurn(run, p_);
+            w[static_cast<std::size_t>(o)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(first + o), meanSize));
             furthest = std::max(furthest, beyond);
         }
-        if (furthest > BeyondWhite) {
-            offsets.push_back(static_cast<double>(centre - reach) + burstEdge(w.data(), width, true) - middle);
-        }
+        if (furthest <= BeyondWhite) continue;
+        // The weight finds the burst and its back edge roughly; the tone
+        // after it, read from a run past that edge, sets the level the
+        // burst's turn falls half way to.
+        const double rough = burstEdge(w.data(), width, true);
+        const int top = static_cast<int>(std::max_element(w.begin(), w.end()) - w.begin());
+        std::complex<float> tone = 0;
+        for (std::int64_t n = first + std::llround(rough) + p_.run; n < first + std::llround(rough) + p_.run + toneSpan; ++n)
+            tone += runs.runAt(n);
+        const double edge = burstTurnEdge(turned.data(), width, top, std::arg(tone * p_.beyondWhite), rough);
+        offsets.push_back(static_cast<double>(first) + edge - middle);
     }
     if (offsets.size() < BurstLines * p_.lines) return false;
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());

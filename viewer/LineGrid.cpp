@@ -62,6 +62,21 @@ double burstEdge(const float* weight, int n, bool back) {
     return 0;
 }
 
+double burstTurnEdge(const std::complex<float>* turned, int n, int top, double after, double otherwise) {
+    double peak = std::arg(turned[top]);
+    for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, static_cast<double>(std::arg(turned[i])));
+    const double half = 0.5 * (peak + after);
+    // A phasor turned back by `half` lies above the real axis where its
+    // turn is beyond half; the angles are worked out only at the crossing.
+    const std::complex<float> back = std::polar(1.0f, static_cast<float>(-half));
+    for (int i = top; i + 1 < n; ++i)
+        if ((turned[i] * back).imag() >= 0 && (turned[i + 1] * back).imag() < 0) {
+            const double a = std::arg(turned[i]) - half, b = std::arg(turned[i + 1]) - half;
+            return a - b > 0 ? i + a / (a - b) : i;
+        }
+    return otherwise;
+}
+
 namespace {
 
 // How well a step of `extra` between every pair of neighbouring bursts
