@@ -110,6 +110,7 @@ struct Shown {
     int frames = 0, framed = 0;
     double firstFramedSeconds = -1;
     double worstError = 0;  // of a frame shown as framed, in sender samples
+    double lastError = 0;   // of the last frame shown as framed
     rx::PictureStore last;  // the last picture shown
     rx::FramingState state = rx::FramingState::Searching;
 };
@@ -134,6 +135,7 @@ Shown show(const Sent& sent, const Channel& channel, bool receiverSync, int fram
             ++shown.framed;
             const double error = std::remainder(framed.lastStart() - first, period) / senderSample;
             shown.worstError = std::max(shown.worstError, std::abs(error));
+            shown.lastError = error;
             if (shown.firstFramedSeconds < 0) shown.firstFramedSeconds = framed.lastStart() / channel.rate;
         }
     }
@@ -214,6 +216,18 @@ TEST(FramedPictures, GreyBarsNeverLockAside) { expectNeverAside({greyBars, false
 TEST(FramedPictures, LineSyncWithTheReceiversSyncOff) {
     expectFramed({photoLike, true}, {}, false);
     expectFramed({photoLike, true}, {}, true);
+}
+
+// With line sync, the frame is followed where its bursts end whatever
+// tone they fall to: a picture white beside the bursts and one dark beside
+// them are placed alike (their back edges were once timed more than a
+// sample apart).
+TEST(FramedPictures, LineSyncPlacesFramesAlikeWhateverFollowsTheBursts) {
+    const Shown white = show({[](int row, int) { return 255 - 2 * row; }, true}, {}, false, 24);
+    const Shown dark = show({[](int row, int column) { return 30 + row + column / 2; }, true}, {}, false, 24);
+    ASSERT_GT(white.framed, 0);
+    ASSERT_GT(dark.framed, 0);
+    EXPECT_LE(std::abs(white.lastError - dark.lastError), 0.5);
 }
 
 // With line sync, a card whose rows beside the bursts change across the
