@@ -24,7 +24,7 @@ constexpr double RiseMargin = 0.5;
 // where they do; empty unless most lines' bursts do.
 std::vector<double> burstRises(const std::vector<float>& video, const ReceiverSettings& s) {
     std::vector<double> rises;
-    const double level = (s.syncLevel - 127) / 100.0;  // the least a sync sample holds
+    const double level = leastSyncSample(s.syncLevel);
     for (int k = 0; k < nbtv::LinesPerFrame; ++k)
         for (int p = 1; p <= SyncSearchLead + nbtv::SyncPulseSamples; ++p) {
             const std::size_t at = static_cast<std::size_t>(k * nbtv::LineSamples + p);

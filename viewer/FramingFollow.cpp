@@ -217,9 +217,9 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         // burst's turn falls half way to.
         const double rough = burstEdge(w.data(), width, true);
         const int top = static_cast<int>(std::max_element(w.begin(), w.end()) - w.begin());
+        const std::int64_t toneFrom = first + std::llround(rough) + p_.run;
         std::complex<float> tone = 0;
-        for (std::int64_t n = first + std::llround(rough) + p_.run; n < first + std::llround(rough) + p_.run + toneSpan; ++n)
-            tone += runs.runAt(n);
+        for (std::int64_t n = toneFrom; n < toneFrom + toneSpan; ++n) tone += runs.runAt(n);
         const double edge = burstTurnEdge(turned.data(), width, top, std::arg(tone * p_.beyondWhite), rough);
         offsets.push_back(static_cast<double>(first) + edge - middle);
     }

@@ -17,6 +17,8 @@ using nbtv::LinesPerFrame;
 // True when v is a sync sample at this sync level: floor(100 v) above
 // syncLevel - 128. A not-a-number never is.
 bool isSyncSample(float v, int syncLevel);
+// The least value that is a sync sample at this sync level.
+inline double leastSyncSample(int syncLevel) { return (syncLevel - 127) / 100.0; }
 
 // The value at read position p; past the end of VideoSignal every value
 // is 0, as it is beyond the frame's repeat.
