@@ -92,7 +92,9 @@ bool FramedPictures::next(const ReceiverSettings& s, PictureStore& store, FrameA
             // latest rise, so that every line starts on that position.
             std::nth_element(rises.begin(), rises.end() - 2, rises.end());
             const double latest = rises[rises.size() - 2];
-            const double later = latest + RiseMargin - std::floor(latest + RiseMargin);
+            // A latest rise of 0 is a line already at the sync level where
+            // the search opens: no rise was seen, so there is none to pass.
+            const double later = latest > 0 ? latest + RiseMargin - std::floor(latest + RiseMargin) : 0.0;
             cut(SyncSearchLead - later);
         }
     } else {

@@ -37,8 +37,8 @@ constexpr int FollowSteps = 4;
 // beyond white in this share of the lines.
 constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 constexpr double BurstLines = 0.75;
-// The tone after a burst is read over this many sender samples.
-constexpr double ToneAfterSamples = 4;
+// The tones beside a burst are read over this many sender samples.
+constexpr double ToneBesideSamples = 4;
 
 // The run phasors held (and their sizes) of the last `frames` frames,
 // `period` samples apart, summed at places first + b for b in 0..count - 1
@@ -186,12 +186,12 @@ double FramingFollow::turnError(const FramingSearch& runs, double expected, doub
 
 bool FramingFollow::burstError(const FramingSearch& runs, double expected, double& error) const {
     // The newest frame's bursts about where the grid puts each line's: the
-    // median of where their back edges stand against that. (The frame's
-    // first burst, whose front the restart moves, is one of 32.)
+    // median of where their middles stand against that. (The frame's first
+    // burst, whose front the restart moves, is one of 32.)
     const double line = p_.linePeriod * period_ / p_.nominalPeriod;
     const int reach = p_.burstReach + p_.run + p_.burstSamples;
     const int width = 2 * reach + 1;
-    const double edgePlace = burstPlace(p_);
+    const double edgePlace = burstPlace(p_), middlePlace = burstMiddlePlace(p_);
     double meanSize = 0;
     for (int k = 0; k < p_.lines; ++k)
         for (int o = -reach; o <= reach; ++o) meanSize += runs.sizeAt(std::llround(expected + edgePlace + k * line) + o);
@@ -199,7 +199,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     std::vector<double> offsets;
     std::vector<float> w(static_cast<std::size_t>(width));
     std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
-    const std::int64_t toneSpan = std::llround(ToneAfterSamples * p_.scale);
+    const std::int64_t toneSpan = std::llround(ToneBesideSamples * p_.scale);
     for (int k = 0; k < p_.lines; ++k) {
         const double middle = expected + edgePlace + k * line;
         const std::int64_t centre = std::llround(middle), first = centre - reach;
@@ -212,15 +212,22 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
             furthest = std::max(furthest, beyond);
         }
         if (furthest <= BeyondWhite) continue;
-        // The weight finds the burst and its back edge roughly; the tone
-        // after it, read from a run past that edge, sets the level the
-        // burst's turn falls half way to.
-        const double rough = burstEdge(w.data(), width, true);
+        // The weight finds the burst and its edges roughly; the tones
+        // beside it, read from a run past either edge, set the levels the
+        // burst's turn falls half way to. The middle between the two turns'
+        // edges places the burst.
         const int top = static_cast<int>(std::max_element(w.begin(), w.end()) - w.begin());
-        const std::int64_t toneFrom = first + std::llround(rough) + p_.run;
-        std::complex<float> tone = 0;
-        for (std::int64_t n = toneFrom; n < toneFrom + toneSpan; ++n) tone += runs.runAt(n);
-        const double edge = burstTurnEdge(turned.data(), width, top, std::arg(tone * p_.beyondWhite), rough);
+        const double roughBack = burstEdge(w.data(), width, true), roughFront = burstEdge(w.data(), width, false);
+        const std::int64_t afterFrom = first + std::llround(roughBack) + p_.run;
+        const std::int64_t beforeFrom = first + std::llround(roughFront) - p_.run - toneSpan + 1;
+        std::complex<float> after = 0, before = 0;
+        for (std::int64_t n = 0; n < toneSpan; ++n) {
+            after += runs.runAt(afterFrom + n);
+            before += runs.runAt(beforeFrom + n);
+        }
+        const double back = burstTurnEdge(turned.data(), width, top, std::arg(after * p_.beyondWhite), roughBack);
+        const double front = burstTurnEdge(turned.data(), width, top, std::arg(before * p_.beyondWhite), roughFront, false);
+        const double edge = 0.5 * (front + back) + edgePlace - middlePlace;
         offsets.push_back(static_cast<double>(first) + edge - middle);
     }
     if (offsets.size() < BurstLines * p_.lines) return false;

@@ -62,17 +62,18 @@ double burstEdge(const float* weight, int n, bool back) {
     return 0;
 }
 
-double burstTurnEdge(const std::complex<float>* turned, int n, int top, double after, double otherwise) {
+double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back) {
     double peak = std::arg(turned[top]);
     for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, static_cast<double>(std::arg(turned[i])));
-    const double half = 0.5 * (peak + after);
+    const double half = 0.5 * (peak + beside);
     // A phasor turned back by `half` lies above the real axis where its
     // turn is beyond half; the angles are worked out only at the crossing.
-    const std::complex<float> back = std::polar(1.0f, static_cast<float>(-half));
-    for (int i = top; i + 1 < n; ++i)
-        if ((turned[i] * back).imag() >= 0 && (turned[i + 1] * back).imag() < 0) {
-            const double a = std::arg(turned[i]) - half, b = std::arg(turned[i + 1]) - half;
-            return a - b > 0 ? i + a / (a - b) : i;
+    const std::complex<float> turnBack = std::polar(1.0f, static_cast<float>(-half));
+    const int step = back ? 1 : -1;
+    for (int i = top; i + step >= 0 && i + step < n; i += step)
+        if ((turned[i] * turnBack).imag() >= 0 && (turned[i + step] * turnBack).imag() < 0) {
+            const double a = std::arg(turned[i]) - half, b = std::arg(turned[i + step]) - half;
+            return a - b > 0 ? i + step * a / (a - b) : i;
         }
     return otherwise;
 }
@@ -181,6 +182,13 @@ double burstPlace(const FramingParameters& p) {
     // burst, and the half-way point of its back edge is half a run before
     // the burst's end.
     return (1 + nbtv::SyncPulseSamples) * p.scale - 0.5 * p.run;
+}
+
+double burstMiddlePlace(const FramingParameters& p) {
+    // The burst's tone turns the phase over the frame's sender samples 1 to
+    // SyncPulseSamples, the span after the silent one's instant; the run
+    // that lies across that span's middle turns furthest.
+    return 0.5 * nbtv::SyncPulseSamples * p.scale - 0.5 * p.run;
 }
 
 LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, int bins, int from, double period,

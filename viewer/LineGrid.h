@@ -45,17 +45,22 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
 double burstEdge(const float* weight, int n, bool back);
 
 // Where a burst's turn falls half way from its top, about `top`, to the
-// tone after it (`after`, radians from white), by linear interpolation;
+// tone beside it (`beside`, radians from white), after the top (its back
+// edge) or before it (its front edge), by linear interpolation;
 // `otherwise` where it never does. turned[0..n) are the run phasors times
 // beyondWhite, so that their angles are the turns from white. A smoothed
 // step crosses its midpoint in the same place whatever tone it falls to,
 // where a burst's weight, cut off at white, falls through half its top
 // earlier the darker that tone.
-double burstTurnEdge(const std::complex<float>* turned, int n, int top, double after, double otherwise);
+double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back = true);
 
 // Where the sender's line sync burst stands in its line: the start of a
 // frame lies this many samples before the back edge of its first line's
 // burst.
 double burstPlace(const FramingParameters& p);
+
+// The same for the middle between the burst's front and back edges, which
+// the channel's smoothing widens alike either side and so leaves in place.
+double burstMiddlePlace(const FramingParameters& p);
 
 }  // namespace rx

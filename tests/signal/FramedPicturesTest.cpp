@@ -218,16 +218,23 @@ TEST(FramedPictures, LineSyncWithTheReceiversSyncOff) {
     expectFramed({photoLike, true}, {}, true);
 }
 
-// With line sync, the frame is followed where its bursts end whatever
-// tone they fall to: a picture white beside the bursts and one dark beside
-// them are placed alike (their back edges were once timed more than a
-// sample apart).
-TEST(FramedPictures, LineSyncPlacesFramesAlikeWhateverFollowsTheBursts) {
-    const Shown white = show({[](int row, int) { return 255 - 2 * row; }, true}, {}, false, 24);
-    const Shown dark = show({[](int row, int column) { return 30 + row + column / 2; }, true}, {}, false, 24);
-    ASSERT_GT(white.framed, 0);
-    ASSERT_GT(dark.framed, 0);
-    EXPECT_LE(std::abs(white.lastError - dark.lastError), 0.5);
+// With line sync, the frame is followed where it starts whatever tones
+// lie beside the bursts, at every rate: a picture white beside the bursts
+// and one dark beside them are placed alike (their back edges were once
+// timed more than a sample apart) and where they start (the channel's
+// smoothing once drew every frame half a sample early).
+TEST(FramedPictures, LineSyncPlacesFramesWhereTheyStartWhateverLiesBesideTheBursts) {
+    for (const int rate : {8000, 10000, 12000}) {
+        SCOPED_TRACE(rate);
+        Channel channel;
+        channel.rate = rate;
+        const Shown white = show({[](int row, int) { return 255 - 2 * row; }, true}, channel, false, 24);
+        const Shown dark = show({[](int row, int column) { return 30 + row + column / 2; }, true}, channel, false, 24);
+        ASSERT_GT(white.framed, 0);
+        ASSERT_GT(dark.framed, 0);
+        EXPECT_LE(std::abs(white.lastError - dark.lastError), 0.5);
+        EXPECT_LE(std::abs(white.lastError + dark.lastError) / 2, 0.2);
+    }
 }
 
 // With line sync, a card whose rows beside the bursts change across the
