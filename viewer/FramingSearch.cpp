@@ -37,8 +37,9 @@ constexpr double SeamStepSamples = 16;
 // grid when it puts the start within AgreeSamples of where the grid does,
 // or would with its step some bursts off. Of a break and a grid that
 // disagree, one Outweighs times clearer than the other is taken; a break
-// BreakVeto as clear as a lock needs on another line of the grid is
-// enough to doubt the grid. Two pieces that agree add up.
+// BreakVeto as clear as a lock needs anywhere but at the grid's start is
+// enough to doubt the grid, unless the grid fits the break's line far
+// worse. Two pieces that agree add up.
 constexpr double AgreeSamples = 3;
 constexpr double Outweighs = 3;
 constexpr double BreakVeto = 0.3;
@@ -219,16 +220,18 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool frontsAgree = grid.frontsFit.empty() || grid.frontsFit[static_cast<std::size_t>(breakSlip)];
         const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
         const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
-        // A break on the grid but at another line than the grid's start
-        // holds the grid back, unless the grid fits that line far worse
-        // (a break on no line of the grid is the picture's, not the
-        // restart's); a clear break on the grid where the grid is far less
-        // clear tells the line, and where the grid is not clear, so does
-        // one the bursts' front edges bear out. A grid and a break that
-        // both fall short of clear but put the start in one place, each at
-        // least AgreeingShare as clear as a lock needs, are clear together.
-        const bool breakSeen = found.breakConfidence >= BreakVeto && onGrid && !sameLine;
-        const double gridAgainst = grid.worseBy.empty() ? found.gridConfidence : grid.worseBy[static_cast<std::size_t>(breakSlip)];
+        // A break anywhere but at the grid's start holds the grid back,
+        // unless the grid is far clearer, or, where the break lies on
+        // another line of the grid, fits that line far worse (a break the
+        // channel smeared can lie a few samples off the grid, so one off
+        // it still counts); a clear break on the grid where the grid is
+        // far less clear tells the line, and where the grid is not clear,
+        // so does one the bursts' front edges bear out. A grid and a break
+        // that both fall short of clear but put the start in one place,
+        // each at least AgreeingShare as clear as a lock needs, are clear
+        // together.
+        const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
+        const double gridAgainst = grid.worseBy.empty() || !onGrid ? found.gridConfidence : grid.worseBy[static_cast<std::size_t>(breakSlip)];
         const bool gridWins = gridClear && (!breakSeen || gridAgainst >= Outweighs * found.breakConfidence);
         const bool breakWins = breakClear && onGrid && !gridWins &&
                                (gridClear ? found.breakConfidence >= Outweighs * found.gridConfidence : frontsAgree);
