@@ -201,8 +201,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
     const std::int64_t toneSpan = std::llround(ToneBesideSamples * p_.scale);
     for (int k = 0; k < p_.lines; ++k) {
-        const double middle = expected + edgePlace + k * line;
-        const std::int64_t centre = std::llround(middle), first = centre - reach;
+        const std::int64_t centre = std::llround(expected + edgePlace + k * line), first = centre - reach;
         double furthest = 0;
         for (int o = 0; o < width; ++o) {
             const std::complex<float> run = runs.runAt(first + o);
@@ -227,8 +226,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         }
         const double back = burstTurnEdge(turned.data(), width, top, std::arg(after * p_.beyondWhite), roughBack);
         const double front = burstTurnEdge(turned.data(), width, top, std::arg(before * p_.beyondWhite), roughFront, false);
-        const double edge = 0.5 * (front + back) + edgePlace - middlePlace;
-        offsets.push_back(static_cast<double>(first) + edge - middle);
+        offsets.push_back(static_cast<double>(first) + 0.5 * (front + back) - (expected + middlePlace + k * line));
     }
     if (offsets.size() < BurstLines * p_.lines) return false;
     std::nth_element(offsets.begin(), offsets.begin() + static_cast<long>(offsets.size() / 2), offsets.end());

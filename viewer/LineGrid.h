@@ -60,7 +60,10 @@ double burstTurnEdge(const std::complex<float>* turned, int n, int top, double b
 
 // Where the sender's line sync burst stands in its line: the start of a
 // frame lies this many samples before the back edge of its first line's
-// burst.
+// burst, as the search's grid takes it. It reckons the burst's turn to end
+// a sender sample after it does, about half of which the channel's
+// smoothing of the edge makes up; the grid needs the start only within
+// the lock's reach, and the follower places bursts by their middles.
 double burstPlace(const FramingParameters& p);
 
 // The same for the middle between the burst's front and back edges, which
