@@ -4,9 +4,11 @@
 // frame read on the sender's grid.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "tests/common/SentSignal.h"
@@ -174,7 +176,31 @@ TEST(LineGrid, TheSlipPlacesTheFrame) {
             ASSERT_TRUE(grid.present);
             EXPECT_GE(grid.confidence, 1);
             EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+            // A step eight lines off fits far worse than the slip itself.
+            EXPECT_EQ(grid.worseBy[static_cast<std::size_t>(grid.slip)], 0.0);
+            EXPECT_GE(grid.worseBy[static_cast<std::size_t>((grid.slip + 8) % p.lines)], 3.0);
         }
+}
+
+// A burst's turn rising from one tone and falling to another, smoothed
+// alike on both sides: its front and back edges, each half way to the tone
+// beside it, have their middle at the burst's middle whatever the tones.
+TEST(LineGrid, TurnEdgesHaveTheBurstsMiddleWhateverLiesBeside) {
+    // The half-way points fall between samples, at 10 -+ 3.25.
+    constexpr int centre = 10;
+    constexpr double plateau = 1.25, ramp = 4, top = 0.5;
+    for (const auto& [before, after] : {std::pair{-1.2, -0.2}, std::pair{-0.2, -1.2}, std::pair{-0.7, -0.7}}) {
+        std::vector<cf> turned(21);
+        for (int i = 0; i < 21; ++i) {
+            const double beside = i < centre ? before : after;
+            const double fall = std::clamp((std::abs(i - centre) - plateau) / ramp, 0.0, 1.0);
+            turned[static_cast<std::size_t>(i)] = std::polar(1.0f, static_cast<float>(top - (top - beside) * fall));
+        }
+        const double back = rx::burstTurnEdge(turned.data(), 21, centre, after, -1, true);
+        const double front = rx::burstTurnEdge(turned.data(), 21, centre, before, -1, false);
+        EXPECT_NEAR(back - front, 2 * plateau + ramp, 1e-4);
+        EXPECT_NEAR(0.5 * (front + back), centre, 1e-4);
+    }
 }
 
 TEST(LineGrid, NoBurstsNoGrid) {
