@@ -38,8 +38,10 @@ constexpr double SeamStepSamples = 16;
 // or would with its step some bursts off. Of a break and a grid that
 // disagree, one Outweighs times clearer than the other is taken; a break
 // BreakVeto as clear as a lock needs anywhere but at the grid's start is
-// enough to doubt the grid, unless the grid fits the break's line far
-// worse. Two pieces that agree add up.
+// enough to doubt the grid, however much worse the grid fits the break's
+// line (big letters reaching the picture's edges draw the bursts aside on
+// every line they touch and can stand the slip clear lines off). Two
+// pieces that agree add up.
 constexpr double AgreeSamples = 3;
 constexpr double Outweighs = 3;
 constexpr double BreakVeto = 0.3;
@@ -221,18 +223,16 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
         const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
         // A break anywhere but at the grid's start holds the grid back,
-        // unless the grid is far clearer, or, where the break lies on
-        // another line of the grid, fits that line far worse (a break the
-        // channel smeared can lie a few samples off the grid, so one off
-        // it still counts); a clear break on the grid where the grid is
-        // far less clear tells the line, and where the grid is not clear,
-        // so does one the bursts' front edges bear out. A grid and a break
+        // unless the grid is far clearer (a break the channel smeared can
+        // lie a few samples off the grid, so one off it still counts); a
+        // clear break on the grid where the grid is far less clear tells
+        // the line, and where the grid is not clear, so does one the
+        // bursts' front edges bear out. A grid and a break
         // that both fall short of clear but put the start in one place,
         // each at least AgreeingShare as clear as a lock needs, are clear
         // together.
         const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
-        const double gridAgainst = grid.worseBy.empty() || !onGrid ? found.gridConfidence : grid.worseBy[static_cast<std::size_t>(breakSlip)];
-        const bool gridWins = gridClear && (!breakSeen || gridAgainst >= Outweighs * found.breakConfidence);
+        const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * found.breakConfidence);
         const bool breakWins = breakClear && onGrid && !gridWins &&
                                (gridClear ? found.breakConfidence >= Outweighs * found.gridConfidence : frontsAgree);
         if (gridWins) {

@@ -281,18 +281,6 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     }
     if (!grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
     grid.confidence = fit.clearness / (SlipShare * extra * extra);
-    // How much worse every other place of the step fits, with the burst
-    // after each place left out (the restart may have drawn it aside): a
-    // line the grid puts its step at only by that one burst is not held
-    // against it.
-    const SlipFit leaving = fitSlip(back, toneAfter, even, extra, p.lines, true);
-    grid.worseBy.assign(static_cast<std::size_t>(p.lines), 0.0);
-    for (int j = 0; j < p.lines; ++j) {
-        const std::size_t i = static_cast<std::size_t>(j);
-        grid.worseBy[i] = leaving.misfit[i] < 1e299 ? (leaving.misfit[i] - leaving.misfit[static_cast<std::size_t>(fit.slip)]) / (SlipShare * extra * extra)
-                          : j > 0                   ? grid.worseBy[i - 1]
-                                                    : 0.0;
-    }
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.
     grid.start = from + phase.position + fit.place + (fit.slip + 1) * line + extra - burstPlace(p);

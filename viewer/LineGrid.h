@@ -21,10 +21,6 @@ struct LineGrid {
     // For every place of the step: whether the bursts' front edges fit it
     // at least as well as any other (but the place a burst before it).
     std::vector<bool> frontsFit;
-    // For every place of the step: how much worse the back edges fit it
-    // than the slip (the burst after it left out), in the units of
-    // `confidence`.
-    std::vector<double> worseBy;
 };
 
 // How far a run (or a sum of runs) turns beyond white, in radians: 0

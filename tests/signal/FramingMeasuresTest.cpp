@@ -176,9 +176,6 @@ TEST(LineGrid, TheSlipPlacesTheFrame) {
             ASSERT_TRUE(grid.present);
             EXPECT_GE(grid.confidence, 1);
             EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
-            // A step eight lines off fits far worse than the slip itself.
-            EXPECT_EQ(grid.worseBy[static_cast<std::size_t>(grid.slip)], 0.0);
-            EXPECT_GE(grid.worseBy[static_cast<std::size_t>((grid.slip + 8) % p.lines)], 3.0);
         }
 }
 
