@@ -46,6 +46,11 @@ constexpr double AgreeSamples = 3;
 constexpr double Outweighs = 3;
 constexpr double BreakVeto = 0.3;
 constexpr double AgreeingShare = 0.5;
+// The restart's turn at the grid's line starts: clear where it is at least
+// LineTurnFloor high (a turn of about 11 degrees) and LineTurnRatio times
+// the turn at every other line's start.
+constexpr float LineTurnFloor = 0.01f;
+constexpr float LineTurnRatio = 8.0f;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -84,6 +89,42 @@ void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>&
         const std::size_t i = static_cast<std::size_t>(b);
         profile[i] = breakMeasure(fold.runs[i], fold.sizes[i], weak, arc);
     }
+}
+
+double FramingSearch::lineTurn(int bins, int margin, double period, double gridStart, int& lines) {
+    // The line sync bursts, alike on every line, cancel in the turn, and
+    // so, at a line's start, do the picture's rows either side of it, which
+    // match those a line before or after; what is left at the frame's start
+    // is the restart's jump. Picture features a line wide elsewhere in the
+    // frame, which hide the restart's turn from a search of the whole
+    // frame, are not read at all.
+    const double line = p_.linePeriod * period / p_.nominalPeriod;
+    const double extra = period - p_.lines * line;
+    const int inFrame = static_cast<int>(std::floor(period));
+    turn_.assign(static_cast<std::size_t>(bins), 0.0f);
+    turnProfile(best_.runs.data(), best_.sizes.data(), bins, margin, inFrame, line, weakSize(best_, bins), turn_.data());
+    float best = 0, second = 0;
+    lines = 0;
+    for (int j = 0; j < p_.lines; ++j) {
+        // The run that spans the restart, were the frame to start there.
+        const double at = gridStart + j * line + (j != 0 ? extra : 0.0) - 0.5 * p_.run - 0.5 * p_.scale;
+        const int centre = margin + static_cast<int>(std::lround(std::fmod(std::fmod(at - margin, period) + period, period)));
+        float here = 0;
+        for (int d = -1; d <= 1; ++d) {
+            int i = centre + d;
+            if (i >= margin + inFrame) i -= inFrame;
+            if (i < margin) i += inFrame;
+            here = std::max(here, turn_[static_cast<std::size_t>(i)]);
+        }
+        if (here > best) {
+            second = best;
+            best = here;
+            lines = j;
+        } else {
+            second = std::max(second, here);
+        }
+    }
+    return std::min(best / LineTurnFloor, second > 0 ? best / (LineTurnRatio * second) : best / LineTurnFloor);
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
@@ -249,6 +290,27 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         } else {
             // Nothing clear, or the two disagree.
             found.confidence = gridClear && breakClear ? 0 : std::max(found.gridConfidence, found.breakConfidence);
+        }
+        // The restart's turn at the grid's line starts tells the line on
+        // its own, on a full fold: where nothing else is clear it decides,
+        // where the rest agrees it adds to it, and where the rest is clear
+        // about another line nothing is.
+        if (frames >= p_.foldFrames) {
+            int lines = 0;
+            found.lineTurnConfidence = lineTurn(bins, margin, found.period, grid.start, lines);
+            found.lineTurnStart = found.gridStart + lines * line + (lines != 0 ? extra : 0.0);
+            if (found.lineTurnConfidence >= 1) {
+                if (!found.clear) {
+                    found.clear = true;
+                    found.start = found.lineTurnStart;
+                    found.confidence = found.lineTurnConfidence;
+                } else if (apart(found.start, found.lineTurnStart) <= AgreeSamples * p_.scale) {
+                    found.confidence += found.lineTurnConfidence;
+                } else {
+                    found.clear = false;
+                    found.confidence = 0;
+                }
+            }
         }
     } else {
         // Without bursts, a fold that lines the frames up best at the end

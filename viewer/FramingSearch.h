@@ -26,6 +26,8 @@ struct FoldFinding {
     double breakStart = 0;
     double gridConfidence = 0;   // the line sync grid's slip, >= 1 when clear
     double gridStart = 0;
+    double lineTurnConfidence = 0;  // the restart's turn at the grid's line starts
+    double lineTurnStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
     bool someBursts = false;     // or at least at some: the sender sends them
     double coherence = 0;        // how alike the folded frames are, 0..1
@@ -63,6 +65,10 @@ private:
     // The size below which a place counts for less: a share of the fold's mean.
     float weakSize(const Fold& fold, int bins) const;
     void breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
+    // The restart's turn at the places where the grid puts the lines'
+    // starts in the fold that lines the frames up best: how clear, and
+    // how many lines on from the grid's start.
+    double lineTurn(int bins, int margin, double period, double gridStart, int& lines);
 
     FramingParameters p_;
     std::size_t mask_ = 0;

@@ -307,10 +307,24 @@ TEST(FramedPictures, LastFrameStartFound) {
 // aside on every line they touch, and the grid's slip stood clear ten
 // lines off; a break on the grid's line where the frame does start must
 // hold such a grid back, however much worse the grid fits that line.
-TEST(FramedPictures, BigLettersToTheEdgesNeverLockLinesOff) {
-    const Grey big = [top = callsignCard("G4", 8, 7, 25), bottom = callsignCard("AB", 8, 7, 95)](int row, int column) {
-        if (row == 60 && column >= 40 && column < 47) return 128;  // a grey mark that sets the restart's jump
+// Big letters reaching the picture's edges, with a grey mark `mark` pixels
+// long that sets the restart's jump.
+Grey bigLetters(int mark) {
+    return [top = callsignCard("G4", 8, 7, 25), bottom = callsignCard("AB", 8, 7, 95), mark](int row, int column) {
+        if (row == 60 && column >= 40 && column < 40 + mark) return 128;
         return std::min(top(row, column), bottom(row, column));
     };
-    expectNeverAside({big, true}, {8000, 10000, 12000});
+}
+
+TEST(FramedPictures, BigLettersToTheEdgesNeverLockLinesOff) { expectNeverAside({bigLetters(7), true}, {8000, 10000, 12000}); }
+
+// Where the grid's slip is not clear, the restart's turn at one of the
+// grid's line starts tells the line.
+TEST(FramedPictures, BigLettersToTheEdgesFramedByTheRestartAtALine) {
+    for (const int rate : {8000, 10000, 12000}) {
+        SCOPED_TRACE(rate);
+        Channel channel;
+        channel.rate = rate;
+        expectFramed({bigLetters(14), true}, channel, false);
+    }
 }
