@@ -272,8 +272,18 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // that both fall short of clear but put the start in one place,
         // each at least AgreeingShare as clear as a lock needs, are clear
         // together.
-        const bool breakSeen = found.breakConfidence >= BreakVeto && !sameLine;
-        const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * found.breakConfidence);
+        // The restart's turn at the grid's line starts, on a full fold; a
+        // break it bears out at the break's line counts the more against
+        // the grid.
+        int turnLines = 0;
+        if (frames >= p_.foldFrames) {
+            found.lineTurnConfidence = lineTurn(bins, margin, found.period, grid.start, turnLines);
+            found.lineTurnStart = found.gridStart + turnLines * line + (turnLines != 0 ? extra : 0.0);
+        }
+        const bool turnBearsOut = found.lineTurnConfidence > 0 && apart(found.lineTurnStart, found.breakStart) <= AgreeSamples * p_.scale;
+        const double breakWeight = found.breakConfidence + (turnBearsOut ? found.lineTurnConfidence : 0.0);
+        const bool breakSeen = breakWeight >= BreakVeto && !sameLine;
+        const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * breakWeight);
         const bool breakWins = breakClear && onGrid && !gridWins &&
                                (gridClear ? found.breakConfidence >= Outweighs * found.gridConfidence : frontsAgree);
         if (gridWins) {
@@ -295,21 +305,16 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // its own, on a full fold: where nothing else is clear it decides,
         // where the rest agrees it adds to it, and where the rest is clear
         // about another line nothing is.
-        if (frames >= p_.foldFrames) {
-            int lines = 0;
-            found.lineTurnConfidence = lineTurn(bins, margin, found.period, grid.start, lines);
-            found.lineTurnStart = found.gridStart + lines * line + (lines != 0 ? extra : 0.0);
-            if (found.lineTurnConfidence >= 1) {
-                if (!found.clear) {
-                    found.clear = true;
-                    found.start = found.lineTurnStart;
-                    found.confidence = found.lineTurnConfidence;
-                } else if (apart(found.start, found.lineTurnStart) <= AgreeSamples * p_.scale) {
-                    found.confidence += found.lineTurnConfidence;
-                } else {
-                    found.clear = false;
-                    found.confidence = 0;
-                }
+        if (found.lineTurnConfidence >= 1) {
+            if (!found.clear) {
+                found.clear = true;
+                found.start = found.lineTurnStart;
+                found.confidence = found.lineTurnConfidence;
+            } else if (apart(found.start, found.lineTurnStart) <= AgreeSamples * p_.scale) {
+                found.confidence += found.lineTurnConfidence;
+            } else {
+                found.clear = false;
+                found.confidence = 0;
             }
         }
     } else {

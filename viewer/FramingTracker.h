@@ -28,7 +28,10 @@
 //   slip (LineGrid.h). Without line sync the break standing clear of
 //   everything else in the frame, the same two frames running, gives the
 //   lock; with line sync the grid places the start and the break tells
-//   the line (the grid's own unless it is far clearer).
+//   the line (the grid's own unless it is far clearer), as does the turn
+//   measure read at the grid's 32 line starts only, where the bursts and
+//   the picture's rows either side cancel and the restart's jump is left
+//   at the one where the frame starts.
 // - Tracking loop (FramingFollow.h). Once locked, only windows about the
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each
