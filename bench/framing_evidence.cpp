@@ -110,10 +110,10 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("framing-evidence: %zu pictures, %d frames folded, 10000 Hz, %+.0f ppm\n", files.size(), FoldedFrames, Ppm);
-    std::printf("%-36s %5s %13s %13s\n", "condition, evidence", "runs", "clear, right", "clear, wrong");
+    std::printf("%-40s %5s %13s %13s\n", "condition, evidence", "runs", "clear, right", "clear, wrong");
     for (const std::string& key : order) {
         const Count& c = rows[key];
-        std::printf("%-36s %5d %12.0f%% %12.0f%%\n", key.c_str(), c.runs, 100.0 * c.right / c.runs, 100.0 * c.wrong / c.runs);
+        std::printf("%-40s %5d %12.0f%% %12.0f%%\n", key.c_str(), c.runs, 100.0 * c.right / c.runs, 100.0 * c.wrong / c.runs);
     }
     return 0;
 }
