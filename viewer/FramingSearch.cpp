@@ -51,6 +51,11 @@ constexpr double AgreeingShare = 0.5;
 // the turn at every other line's start.
 constexpr float LineTurnFloor = 0.01f;
 constexpr float LineTurnRatio = 8.0f;
+// Where it is a fifth as clear as that at another line than the one the
+// rest picks, the two disagree: a picture's column a line wide beside the
+// frame's start (a border drawn round a card) leaves a break a line
+// aside, and the restart at a line, though faint, where the frame starts.
+constexpr double LineTurnVeto = 0.2;
 
 double breakConfidence(const Peak& peak) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
@@ -304,18 +309,23 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // The restart's turn at the grid's line starts tells the line on
         // its own, on a full fold: where nothing else is clear it decides,
         // where the rest agrees it adds to it, and where the rest is clear
-        // about another line nothing is.
+        // about another line nothing is, even where it is itself far from
+        // clear.
+        const bool turnElsewhere = apart(found.start, found.lineTurnStart) > AgreeSamples * p_.scale;
         if (found.lineTurnConfidence >= 1) {
             if (!found.clear) {
                 found.clear = true;
                 found.start = found.lineTurnStart;
                 found.confidence = found.lineTurnConfidence;
-            } else if (apart(found.start, found.lineTurnStart) <= AgreeSamples * p_.scale) {
+            } else if (!turnElsewhere) {
                 found.confidence += found.lineTurnConfidence;
             } else {
                 found.clear = false;
                 found.confidence = 0;
             }
+        } else if (found.clear && turnElsewhere && found.lineTurnConfidence >= LineTurnVeto) {
+            found.clear = false;
+            found.confidence = 0;
         }
     } else {
         // Without bursts, a fold that lines the frames up best at the end

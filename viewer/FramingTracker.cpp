@@ -16,9 +16,6 @@ constexpr std::size_t HeldMargin = 8192;
 // same start found two frames running, within AgreeSamples.
 constexpr int SearchFrames = 2;
 constexpr int LockFrames = 3;
-// With line sync, whose grid a few frames' noise can draw a line aside,
-// a lock needs a fold of this many frames.
-constexpr int SyncLockFrames = 6;
 constexpr double AgreeSamples = 2;
 // A frame holds a tone when its run phasors mostly turn within the tones'
 // arc (noise turns them every way) and it is not silent.
@@ -146,7 +143,10 @@ void FramingTracker::searchFrameEnd() {
     if (searchedFrames_ >= SearchFrames) finding_ = search_.search(processed_, period_, searchedFrames_);
     confidence_ = tone ? finding_.confidence : 0;
     syncPresent_ = finding_.syncPresent;
-    const int lockFrames = finding_.syncPresent ? SyncLockFrames : LockFrames;
+    // With line sync, whose grid a few frames' noise can draw a line aside,
+    // a lock needs a full fold, where the restart at each line's start is
+    // read too.
+    const int lockFrames = finding_.syncPresent ? p_.foldFrames : LockFrames;
     const bool agrees = finding_.clear && haveFound_ && searchedFrames_ >= lockFrames &&
                         std::abs(std::remainder(finding_.start - lastFound_, finding_.period)) <= AgreeSamples * p_.scale;
     haveFound_ = finding_.clear;
