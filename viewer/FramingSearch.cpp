@@ -273,10 +273,9 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // lie a few samples off the grid, so one off it still counts); a
         // clear break on the grid where the grid is far less clear tells
         // the line, and where the grid is not clear, so does one the
-        // bursts' front edges bear out. A grid and a break
-        // that both fall short of clear but put the start in one place,
-        // each at least AgreeingShare as clear as a lock needs, are clear
-        // together.
+        // bursts' front edges bear out. A grid and a break that both fall
+        // short of clear but put the start in one place, each at least
+        // AgreeingShare as clear as a lock needs, are clear together.
         // The restart's turn at the grid's line starts, on a full fold; a
         // break it bears out at the break's line counts the more against
         // the grid.
