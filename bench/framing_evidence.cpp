@@ -4,7 +4,8 @@
 //   framing_evidence CORPUS_DIR
 // Every picture worked with (the held-out and fresh ones are left alone)
 // is sent with line sync off and on through the channel of FramingChannel.h
-// at 10000 Hz and +300 ppm, clean, at 20 and at 15 dB. A tracker that never locks folds
+// at 10000 Hz and +300 ppm (FRAMING_QUALITY_RATE and FRAMING_QUALITY_PPM
+// set others), clean, at 20 and at 15 dB. A tracker that never locks folds
 // and searches every frame; after eight frames folded each piece of
 // evidence is either clear and right (within 3 sender samples of the true
 // start), clear and wrong, or not clear. Prints a row per condition and
@@ -31,7 +32,6 @@ constexpr int SentFrames = 12;
 constexpr int FoldedFrames = 8;
 constexpr double RightSamples = 3;
 constexpr double Snrs[] = {0, 20, 15};
-constexpr double Ppm = 300;
 
 struct Count {
     int runs = 0, right = 0, wrong = 0;
@@ -52,6 +52,14 @@ int main(int argc, char** argv) {
     const char* seed = std::getenv("FRAMING_QUALITY_SEED");
     const char* only = std::getenv("FRAMING_QUALITY_ONLY");
     const bool verbose = std::getenv("FRAMING_QUALITY_RUNS") != nullptr;
+    const char* rateText = std::getenv("FRAMING_QUALITY_RATE");
+    const char* ppmText = std::getenv("FRAMING_QUALITY_PPM");
+    const int rate = rateText != nullptr ? std::atoi(rateText) : nbtv::SignalRate;
+    const double ppm = ppmText != nullptr ? std::atof(ppmText) : 300.0;
+    if (rate < 2000 || rate > 48000) {
+        std::fprintf(stderr, "framing_evidence: FRAMING_QUALITY_RATE must be 2000-48000\n");
+        return 2;
+    }
     std::mt19937 random(seed != nullptr ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10)) : 20261208u);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1]))
@@ -76,8 +84,8 @@ int main(int argc, char** argv) {
                 std::uniform_real_distribution<double>(-50, 50)(random));
             for (const double snr : Snrs) {
                 const long skip = std::uniform_int_distribution<long>(0, bench::SentFrame)(random);
-                const bench::Recording rec = bench::record(base, nbtv::SignalRate, Ppm, snr, skip, random);
-                rx::FramingTracker tracker;
+                const bench::Recording rec = bench::record(base, rate, ppm, snr, skip, random);
+                rx::FramingTracker tracker(rate);
                 tracker.searchOnly(true);
                 // Fed a frame at a time until eight are folded.
                 const std::size_t frame = static_cast<std::size_t>(std::lround(rec.period()));
@@ -95,9 +103,9 @@ int main(int argc, char** argv) {
                 const std::string condition = std::string(sync ? "sync on " : "sync off") + ", " +
                                               (snr > 0 ? std::to_string(static_cast<int>(snr)) + " dB" : "clean");
                 if (verbose)
-                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
+                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, line %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
                                  file.stem().c_str(), condition.c_str(), f.coherence, f.breakConfidence, off(f.breakStart),
-                                 f.gridConfidence, off(f.gridStart), f.clear, f.confidence, off(f.start));
+                                 f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart), f.clear, f.confidence, off(f.start));
                 add(condition + ", the break", f.breakConfidence >= 1, right(f.breakStart));
                 if (sync) {
                     add(condition + ", bursts seen", f.syncPresent, true);
@@ -109,7 +117,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    std::printf("framing-evidence: %zu pictures, %d frames folded, 10000 Hz, %+.0f ppm\n", files.size(), FoldedFrames, Ppm);
+    std::printf("framing-evidence: %zu pictures, %d frames folded, %d Hz, %+.0f ppm\n", files.size(), FoldedFrames, rate, ppm);
     std::printf("%-40s %5s %13s %13s\n", "condition, evidence", "runs", "clear, right", "clear, wrong");
     for (const std::string& key : order) {
         const Count& c = rows[key];

@@ -41,6 +41,9 @@ constexpr float HalfHeight = 0.5f;
 // be fitted.
 constexpr double BesideGap = 0, BesideSamples = 4;
 constexpr double ToneSpread = 0.05;
+// A burst stands on the grid after the step where it lies nearer that
+// grid than the one before the step.
+constexpr double FirstOnGrid = 0.5;
 
 double median(std::vector<double> v) {
     std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
@@ -80,49 +83,62 @@ double burstTurnEdge(const std::complex<float>* turned, int n, int top, double b
 
 namespace {
 
+// A step after burst `j` fitted: the places less the step, as a common
+// place plus a share of the tone beside each burst (least squares).
+struct StepFit {
+    int j = 0;
+    double squares = 1e300;  // the misfit over the bursts used
+    double base = 0;         // the common place
+    double share = 0, toneMean = 0;
+    // How far burst k stands off the fit.
+    double off(const std::vector<double>& at, const std::vector<double>& beside, double extra, int k) const {
+        const std::size_t i = static_cast<std::size_t>(k);
+        return at[i] - (k > j ? extra : 0) - base - share * (beside[i] - toneMean);
+    }
+};
+
 // How well a step of `extra` between every pair of neighbouring bursts
 // fits their places (odd bursts left out), allowing for the tone beside
 // each burst, which draws its edge aside in proportion.
 struct SlipFit {
     int slip = 0;                // the step falls after this burst
     double clearness = 0;        // how much worse the next best step fits
-    double place = 0;            // the bursts' place before the step
+    StepFit best;                // the step there
     std::vector<double> misfit;  // of every step
 };
 
-// The misfit of a step after burst `j`: the places less the step, fitted
-// by a common place plus a share of the tone beside each burst (least
-// squares), over the bursts `used`; `base` is the common place.
-double stepMisfit(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& used,
-                  double extra, int j, double& base) {
+// A step after burst `j` fitted over the bursts `used`.
+StepFit fitStep(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& used,
+                double extra, int j) {
+    StepFit fit;
+    fit.j = j;
     const int teeth = static_cast<int>(at.size());
-    double toneMean = 0, sum = 0;
+    double sum = 0;
     int count = 0;
     for (int k = 0; k < teeth; ++k)
         if (used[static_cast<std::size_t>(k)]) {
-            toneMean += beside[static_cast<std::size_t>(k)];
+            fit.toneMean += beside[static_cast<std::size_t>(k)];
             sum += at[static_cast<std::size_t>(k)] - (k > j ? extra : 0);
             ++count;
         }
-    if (count < 3) return 1e300;
-    toneMean /= count;
-    base = sum / count;
+    if (count < 3) return fit;
+    fit.toneMean /= count;
+    fit.base = sum / count;
     double toneSquares = 0, cross = 0;
     for (int k = 0; k < teeth; ++k)
         if (used[static_cast<std::size_t>(k)]) {
-            const double tone = beside[static_cast<std::size_t>(k)] - toneMean;
+            const double tone = beside[static_cast<std::size_t>(k)] - fit.toneMean;
             toneSquares += tone * tone;
             cross += (at[static_cast<std::size_t>(k)] - (k > j ? extra : 0)) * tone;
         }
-    const double share = toneSquares > ToneSpread ? cross / toneSquares : 0;
-    double squares = 0;
+    fit.share = toneSquares > ToneSpread ? cross / toneSquares : 0;
+    fit.squares = 0;
     for (int k = 0; k < teeth; ++k)
         if (used[static_cast<std::size_t>(k)]) {
-            const double e = at[static_cast<std::size_t>(k)] - (k > j ? extra : 0) - base -
-                             share * (beside[static_cast<std::size_t>(k)] - toneMean);
-            squares += e * e;
+            const double e = fit.off(at, beside, extra, k);
+            fit.squares += e * e;
         }
-    return squares;
+    return fit;
 }
 
 // Where a step of `extra` between neighbouring bursts fits their places
@@ -137,14 +153,13 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
     for (int j = 0; j < lines; ++j) {
         const std::size_t after = static_cast<std::size_t>(j + 1);
         if (leaveOutFirst) used[after] = false;
-        double base = 0;
-        const double squares = stepMisfit(at, beside, used, extra, j, base);
+        const StepFit step = fitStep(at, beside, used, extra, j);
         used[after] = even[after];
-        fit.misfit[static_cast<std::size_t>(j)] = squares;
-        if (squares < 1e300 && (first || squares < fit.misfit[static_cast<std::size_t>(fit.slip)])) {
+        fit.misfit[static_cast<std::size_t>(j)] = step.squares;
+        if (step.squares < 1e300 && (first || step.squares < fit.misfit[static_cast<std::size_t>(fit.slip)])) {
             first = false;
             fit.slip = j;
-            fit.place = base;
+            fit.best = step;
         }
     }
     // A step just before an odd burst fits as well as one just after it:
@@ -152,7 +167,10 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
     for (int j = lines - 1; j >= 0; --j)
         if (j + 1 < lines && !even[static_cast<std::size_t>(j + 1)] &&
             fit.misfit[static_cast<std::size_t>(j + 1)] <= fit.misfit[static_cast<std::size_t>(j)] + 1e-9) {
-            if (fit.slip == j + 1) fit.slip = j;
+            if (fit.slip == j + 1) {
+                fit.slip = j;
+                fit.best.j = j;  // the odd burst is left out either way
+            }
             fit.misfit[static_cast<std::size_t>(j)] = std::min(fit.misfit[static_cast<std::size_t>(j)], fit.misfit[static_cast<std::size_t>(j + 1)]);
             fit.misfit[static_cast<std::size_t>(j + 1)] = 1e300;
         }
@@ -272,18 +290,38 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
     const SlipFit fronts = fitSlip(front, toneBefore, even, extra, p.lines, true);
     grid.slip = fit.slip;
-    grid.frontsFit.assign(static_cast<std::size_t>(p.lines), false);
-    for (int slip = 0; slip < p.lines; ++slip) {
+    auto frontsFitAt = [&](int slip, bool orLater) {
         double others = 1e300;
         for (int j = 0; j < p.lines; ++j)
-            if (j != slip && j != slip - 1) others = std::min(others, fronts.misfit[static_cast<std::size_t>(j)]);
-        grid.frontsFit[static_cast<std::size_t>(slip)] = fronts.misfit[static_cast<std::size_t>(slip)] <= others;
-    }
+            if (j != slip && j != slip - 1 && !(orLater && j == (slip + 1) % p.lines))
+                others = std::min(others, fronts.misfit[static_cast<std::size_t>(j)]);
+        return fronts.misfit[static_cast<std::size_t>(slip)] <= others;
+    };
+    grid.frontsFit.assign(static_cast<std::size_t>(p.lines), false);
+    for (int slip = 0; slip < p.lines; ++slip) grid.frontsFit[static_cast<std::size_t>(slip)] = frontsFitAt(slip, false);
+    // Where the frame starts, the bursts after the step stand on the grid
+    // after it by their back edges. The restart just before the frame's
+    // first burst draws its front edge aside, not its back, so where the
+    // first two bursts do, the fronts may put the step a burst later. A
+    // picture's column beside the frame's start (a card's margin inside a
+    // border) can draw the backs of the bursts either side of the start
+    // late alike: the backs' step then falls a burst early, and the burst
+    // after the one it takes for the first stands a step late.
+    auto onGridAfter = [&](int k, bool onGrid) {
+        // Burst k after the step (beyond the fold, the same burst a period
+        // before) stands on the grid after it, or off it; an odd one neither.
+        const int i = k < teeth ? k : k - p.lines;
+        return even[static_cast<std::size_t>(i)] &&
+               (std::abs(fit.best.off(back, toneAfter, extra, i)) < FirstOnGrid * extra) == onGrid;
+    };
+    if (onGridAfter(fit.slip + 2, false)) fit.clearness = std::min(fit.clearness, 0.0);
+    if (onGridAfter(fit.slip + 1, true) && onGridAfter(fit.slip + 2, true))
+        grid.frontsFit[static_cast<std::size_t>(fit.slip)] = frontsFitAt(fit.slip, true);
     if (!grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
     grid.confidence = fit.clearness / (SlipShare * extra * extra);
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.
-    grid.start = from + phase.position + fit.place + (fit.slip + 1) * line + extra - burstPlace(p);
+    grid.start = from + phase.position + fit.best.base + (fit.slip + 1) * line + extra - burstPlace(p);
     return grid;
 }
 
