@@ -39,6 +39,11 @@ constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 constexpr double BurstLines = 0.75;
 // The tones beside a burst are read over this many sender samples.
 constexpr double ToneBesideSamples = 4;
+// Once followed, the bursts stand within a fraction of a sample of where
+// the loop expects them; further than this many sender samples, the
+// frames have moved (a stretch of sound lost on the way) and the bursts
+// found may be another line's.
+constexpr double MovedSamples = 3;
 
 // The run phasors held (and their sizes) of the last `frames` frames,
 // `period` samples apart, summed at places first + b for b in 0..count - 1
@@ -253,9 +258,11 @@ FramingFollow::Step FramingFollow::follow(const FramingSearch& runs) {
         }
     }
     if (step.bursts) {
+        // Bursts that moved place nothing: the frame is looked for afresh.
+        step.moved = std::abs(burstAt) > MovedSamples * p_.scale;
         error = burstAt;
-        step.measured = true;
-        step.confidence = 1;
+        step.measured = !step.moved;
+        step.confidence = step.moved ? 0 : 1;
     } else if (confidence >= 1) {
         error = breakAt;
         step.measured = true;

@@ -24,9 +24,12 @@ constexpr double SilentSize = 1;
 // A fold this alike is a still picture.
 constexpr double StillCoherence = 0.9;
 // The lock goes after this many frames without a tone, or this many
-// without the break or the bursts where the frame is expected.
+// without the break or the bursts where the frame is expected (a fold's
+// worth): a stretch of sound lost on the way, a capture buffer not queued
+// in time, moves every later frame away from where it is looked for, and
+// the search must find it again within seconds.
 constexpr int TonelessToLose = 2;
-constexpr int MissesToLose = 64;
+constexpr int MissesToLose = 8;
 
 std::size_t powerOfTwoAtLeast(double n) {
     std::size_t size = 1;
@@ -223,7 +226,7 @@ void FramingTracker::followFrame() {
     missed_ = step.measured ? 0 : missed_ + 1;
     if (step.measured) lastFoundStart_ = step.start;
     starts_.push_back({step.start, period_, true});
-    if (toneless_ >= TonelessToLose || missed_ >= MissesToLose) loseLock(step.start + period_);
+    if (toneless_ >= TonelessToLose || missed_ >= MissesToLose || step.moved) loseLock(step.start + period_);
 }
 
 }  // namespace rx

@@ -184,4 +184,32 @@ TEST(FramingTracker, LockLostWithTheSignalAndFoundAgain) {
     EXPECT_LT(tracker.lockedAt() - back, 10 * 3842);
 }
 
+// A stretch of sound lost on the way (a capture buffer not queued in time)
+// moves every frame after it; the lock on the old place must go and the
+// new one be found within seconds, not held on a split picture. With line
+// sync, frames moved by a few samples more than whole lines put other
+// lines' bursts where the loop expects the frame's.
+TEST(FramingTracker, AStretchOfSoundLostIsFoundAgain) {
+    struct Lost {
+        bool lineSync;
+        std::size_t samples;
+    };
+    for (const Lost c : {Lost{false, 769}, Lost{true, 725}}) {
+        const double ppm = 300, offset = 100, period = 3841 * (1 + ppm * 1e-6);
+        auto sound = eightBit(recorded(sentFrames(randomPicture(1), c.lineSync, 48), ppm, offset));
+        const std::size_t cut = 16 * 3842;
+        sound.erase(sound.begin() + static_cast<long>(cut), sound.begin() + static_cast<long>(cut + c.samples));
+        const Tracked run = track(sound);
+        ASSERT_TRUE(run.locked) << c.samples;
+        const double from = (3841 - std::fmod(offset, 3841)) * (1 + ppm * 1e-6) - static_cast<double>(c.samples);
+        int checked = 0;
+        for (double start : run.starts)
+            if (start >= static_cast<double>(cut) + 24 * period) {
+                EXPECT_LE(std::abs(startError(start, from, period)), 2.5) << c.samples << " lost, start " << start;
+                ++checked;
+            }
+        EXPECT_GE(checked, 5) << c.samples;
+    }
+}
+
 }  // namespace
