@@ -13,10 +13,12 @@ namespace {
 constexpr double HeldFrames = 16;
 constexpr std::size_t HeldMargin = 8192;
 // A search needs a fold of this many frames; a lock, this many and the
-// same start found two frames running, within AgreeSamples.
+// same start found clear twice, within AgreeSamples: two frames running,
+// or with up to KeptFrames between them that put it there short of clear.
 constexpr int SearchFrames = 2;
 constexpr int LockFrames = 3;
 constexpr double AgreeSamples = 2;
+constexpr int KeptFrames = 1;
 // A frame holds a tone when its run phasors mostly turn within the tones'
 // arc (noise turns them every way) and it is not silent.
 constexpr double ToneShare = 0.5;
@@ -150,10 +152,18 @@ void FramingTracker::searchFrameEnd() {
     // a lock needs a full fold, where the restart at each line's start is
     // read too.
     const int lockFrames = finding_.syncPresent ? p_.foldFrames : LockFrames;
-    const bool agrees = finding_.clear && haveFound_ && searchedFrames_ >= lockFrames &&
-                        std::abs(std::remainder(finding_.start - lastFound_, finding_.period)) <= AgreeSamples * p_.scale;
-    haveFound_ = finding_.clear;
-    lastFound_ = finding_.start;
+    const bool nearLast = haveFound_ && std::abs(std::remainder(finding_.start - lastFound_, finding_.period)) <= AgreeSamples * p_.scale;
+    const bool agrees = finding_.clear && nearLast && searchedFrames_ >= lockFrames;
+    // A clear start is kept through a frame whose fold falls short of clear
+    // but puts the start there too (each piece of evidence a little short
+    // now and then); not through one whose pieces disagree.
+    if (finding_.clear) {
+        lastFound_ = finding_.start;
+        sinceFound_ = 0;
+    } else {
+        ++sinceFound_;
+    }
+    haveFound_ = finding_.clear || (nearLast && sinceFound_ <= KeptFrames && finding_.confidence > 0);
     const bool still = searchedFrames_ >= p_.foldFrames && finding_.coherence >= StillCoherence;
     state_ = still && !finding_.clear && !finding_.someBursts ? FramingState::NothingToFind : FramingState::Searching;
 

@@ -156,6 +156,7 @@ private:
     bool haveFound_ = false;
     bool searchOnly_ = false;
     double lastFound_ = 0;
+    int sinceFound_ = 0;  // frames since the last clear start
     FoldFinding finding_;
 
     // Following.
