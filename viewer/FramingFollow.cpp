@@ -198,10 +198,13 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     const int width = 2 * reach + 1;
     const double edgePlace = burstPlace(p_), middlePlace = burstMiddlePlace(p_);
     double meanSize = 0;
-    for (int k = 0; k < p_.lines; ++k)
-        for (int o = -reach; o <= reach; ++o) meanSize += runs.sizeAt(std::llround(expected + edgePlace + k * line) + o);
+    for (int k = 0; k < p_.lines; ++k) {
+        const std::int64_t centre = std::llround(expected + edgePlace + k * line);
+        for (int o = -reach; o <= reach; ++o) meanSize += runs.sizeAt(centre + o);
+    }
     meanSize /= p_.lines * width;
     std::vector<double> offsets;
+    offsets.reserve(static_cast<std::size_t>(p_.lines));
     std::vector<float> w(static_cast<std::size_t>(width));
     std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
     const std::int64_t toneSpan = std::llround(ToneBesideSamples * p_.scale);
@@ -229,8 +232,8 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
             after += runs.runAt(afterFrom + n);
             before += runs.runAt(beforeFrom + n);
         }
-        const double back = burstTurnEdge(turned.data(), width, top, std::arg(after * p_.beyondWhite), roughBack);
-        const double front = burstTurnEdge(turned.data(), width, top, std::arg(before * p_.beyondWhite), roughFront, false);
+        const double back = burstTurnEdge(turned.data(), width, top, fastArg(after * p_.beyondWhite), roughBack);
+        const double front = burstTurnEdge(turned.data(), width, top, fastArg(before * p_.beyondWhite), roughFront, false);
         offsets.push_back(static_cast<double>(first) + 0.5 * (front + back) - (expected + middlePlace + k * line));
     }
     if (offsets.size() < BurstLines * p_.lines) return false;

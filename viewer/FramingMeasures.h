@@ -5,12 +5,28 @@
 // run and whose size is the tone's power there. A run that holds the
 // frame's phase restart turns through an angle no run of picture tones
 // can; a run that holds a line sync burst turns further than white.
+#include <algorithm>
 #include <complex>
 #include <cstdint>
 
 #include "viewer/FramingParameters.h"
 
 namespace rx {
+
+// The angle of a phasor, as std::arg gives it, to within 2e-5 radians and
+// several times cheaper: the tracker reads the angles of every burst of
+// every frame. An odd polynomial for the arctangent of the smaller part
+// over the larger (Abramowitz and Stegun 4.4.49), then the octant.
+inline float fastArg(std::complex<float> z) {
+    const float x = std::abs(z.real()), y = std::abs(z.imag());
+    const float larger = std::max(x, y), smaller = std::min(x, y);
+    if (larger == 0) return 0;
+    const float t = smaller / larger, t2 = t * t;
+    float angle = t * (0.9998660f + t2 * (-0.3302995f + t2 * (0.1801410f + t2 * (-0.0851330f + t2 * 0.0208351f))));
+    if (y > x) angle = 1.57079633f - angle;
+    if (z.real() < 0) angle = 3.14159265f - angle;
+    return z.imag() < 0 ? -angle : angle;
+}
 
 // An arc of turns: its middle as a unit phasor and the cosine of its half
 // width.

@@ -36,7 +36,7 @@
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each
 //   frame. Without a measure the loop runs on; two frames without a tone,
-//   or 64 without a measure, lose the lock.
+//   or 8 without a measure (or bursts that moved), lose the lock.
 //
 // A still picture without line sync whose restart happens to turn the
 // phase within the tones' arc (and the channel's spread hides it) leaves

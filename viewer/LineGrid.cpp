@@ -66,18 +66,27 @@ double burstEdge(const float* weight, int n, bool back) {
 }
 
 double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back) {
-    double peak = std::arg(turned[top]);
-    for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, static_cast<double>(std::arg(turned[i])));
+    double peak = fastArg(turned[top]);
+    for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, static_cast<double>(fastArg(turned[i])));
     const double half = 0.5 * (peak + beside);
-    // A phasor turned back by `half` lies above the real axis where its
-    // turn is beyond half; the angles are worked out only at the crossing.
-    const std::complex<float> turnBack = std::polar(1.0f, static_cast<float>(-half));
+    // A phasor whose turn, the short way round from `half`, is not below it
+    // lies at or beyond half.
+    const auto atOrBeyond = [half](double angle) {
+        double off = angle - half;
+        if (off > std::numbers::pi) off -= 2 * std::numbers::pi;
+        if (off <= -std::numbers::pi) off += 2 * std::numbers::pi;
+        return off >= 0;
+    };
     const int step = back ? 1 : -1;
-    for (int i = top; i + step >= 0 && i + step < n; i += step)
-        if ((turned[i] * turnBack).imag() >= 0 && (turned[i + step] * turnBack).imag() < 0) {
-            const double a = std::arg(turned[i]) - half, b = std::arg(turned[i + step]) - half;
+    double angle = fastArg(turned[top]);
+    for (int i = top; i + step >= 0 && i + step < n; i += step) {
+        const double next = fastArg(turned[i + step]);
+        if (atOrBeyond(angle) && !atOrBeyond(next)) {
+            const double a = angle - half, b = next - half;
             return a - b > 0 ? i + step * a / (a - b) : i;
         }
+        angle = next;
+    }
     return otherwise;
 }
 
@@ -182,17 +191,6 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
 }
 
 }  // namespace
-
-double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
-    // Beyond white by less than a quarter turn: the first quadrant.
-    const std::complex<float> turned = run * p.beyondWhite;
-    return turned.imag() > 0 && turned.real() > 0 ? static_cast<double>(std::atan2(turned.imag(), turned.real())) : 0.0;
-}
-
-double burstWeight(double beyondWhite, float size, double meanSize) {
-    const double dip = meanSize > 0 ? std::max(0.0, 1.0 - size / meanSize) : 0.0;
-    return dip + beyondWhite / (std::numbers::pi / 2);
-}
 
 double burstPlace(const FramingParameters& p) {
     // The burst takes the frame's first SyncPulseSamples sender samples

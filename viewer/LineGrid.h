@@ -5,9 +5,12 @@
 // and the next begins. The bursts are found by folding the fold once more,
 // over its lines; each line's burst is then timed, and the one gap a sample
 // longer than a line is the frame's start, whatever the picture shows.
+#include <algorithm>
 #include <complex>
+#include <numbers>
 #include <vector>
 
+#include "viewer/FramingMeasures.h"
 #include "viewer/FramingParameters.h"
 
 namespace rx {
@@ -25,13 +28,20 @@ struct LineGrid {
 
 // How far a run (or a sum of runs) turns beyond white, in radians: 0
 // where it does not, nor where it turns so far it must be something else.
-double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p);
+inline double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
+    // Beyond white by less than a quarter turn: the first quadrant.
+    const std::complex<float> turned = run * p.beyondWhite;
+    return turned.imag() > 0 && turned.real() > 0 ? static_cast<double>(fastArg(turned)) : 0.0;
+}
 
 // How much a run looks like a burst: how far its tone (of `size`) dips
 // below the frame's `meanSize` (a voice channel all but swallows the sync
 // tone), and how far it turns beyond white (`beyondWhite`, from
 // beyondWhiteTurn; over a line without such a channel).
-double burstWeight(double beyondWhite, float size, double meanSize);
+inline double burstWeight(double beyondWhite, float size, double meanSize) {
+    const double dip = meanSize > 0 ? std::max(0.0, 1.0 - size / meanSize) : 0.0;
+    return dip + beyondWhite / (std::numbers::pi / 2);
+}
 
 // The grid in a fold of `bins` run phasors (and their summed sizes) of
 // frames `period` samples long: one frame from bin `from` on (any place in

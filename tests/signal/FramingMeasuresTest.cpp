@@ -69,6 +69,21 @@ TEST(FramingMeasures, BreakMeasureKnowsTheTonesFromARestart) {
     EXPECT_LT(rx::breakMeasure(0.01f * restarted, 0.01f, 0.1f, arc), 0.2);
 }
 
+TEST(FramingMeasures, FastArgIsTheAngleInEveryOctant) {
+    // Every 1/7 degree round the circle, at sizes from faint to loud, and
+    // on the axes.
+    for (int step = 0; step < 7 * 360; ++step) {
+        const double angle = step * std::numbers::pi / (7 * 180);
+        for (const float size : {1e-6f, 1.0f, 3e4f}) {
+            const cf z = std::polar(size, static_cast<float>(angle));
+            EXPECT_NEAR(std::remainder(rx::fastArg(z) - std::arg(z), 2 * std::numbers::pi), 0.0, 2e-5) << step;
+        }
+    }
+    EXPECT_EQ(rx::fastArg(cf(0, 0)), 0.0f);
+    EXPECT_NEAR(rx::fastArg(cf(-1, 0)), std::numbers::pi, 1e-6);
+    EXPECT_NEAR(rx::fastArg(cf(0, -2)), -std::numbers::pi / 2, 1e-6);
+}
+
 TEST(FramingMeasures, StrongestPeakPlacesAndWeighsIt) {
     std::vector<float> v(100, 1.0f);
     // A parabola through 40, 41, 42 that tops a sixth past 41, and a rival.
