@@ -212,9 +212,9 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         const std::int64_t centre = std::llround(expected + edgePlace + k * line), first = centre - reach;
         double furthest = 0;
         for (int o = 0; o < width; ++o) {
-            const std::complex<float> run = runs.runAt(first + o);
-            turned[static_cast<std::size_t>(o)] = run * p_.beyondWhite;
-            const double beyond = beyondWhiteTurn(run, p_);
+            const std::complex<float> turnedRun = runs.runAt(first + o) * p_.beyondWhite;
+            turned[static_cast<std::size_t>(o)] = turnedRun;
+            const double beyond = turnedBeyondWhite(turnedRun);
             w[static_cast<std::size_t>(o)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(first + o), meanSize));
             furthest = std::max(furthest, beyond);
         }
@@ -223,17 +223,16 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         // beside it, read from a run past either edge, set the levels the
         // burst's turn falls half way to. The middle between the two turns'
         // edges places the burst.
-        const int top = static_cast<int>(std::max_element(w.begin(), w.end()) - w.begin());
-        const double roughBack = burstEdge(w.data(), width, true), roughFront = burstEdge(w.data(), width, false);
-        const std::int64_t afterFrom = first + std::llround(roughBack) + p_.run;
-        const std::int64_t beforeFrom = first + std::llround(roughFront) - p_.run - toneSpan + 1;
+        const BurstEdges rough = burstEdges(w.data(), width);
+        const std::int64_t afterFrom = first + std::llround(rough.back) + p_.run;
+        const std::int64_t beforeFrom = first + std::llround(rough.front) - p_.run - toneSpan + 1;
         std::complex<float> after = 0, before = 0;
         for (std::int64_t n = 0; n < toneSpan; ++n) {
             after += runs.runAt(afterFrom + n);
             before += runs.runAt(beforeFrom + n);
         }
-        const double back = burstTurnEdge(turned.data(), width, top, fastArg(after * p_.beyondWhite), roughBack);
-        const double front = burstTurnEdge(turned.data(), width, top, fastArg(before * p_.beyondWhite), roughFront, false);
+        const double back = burstTurnEdge(turned.data(), width, rough.top, fastArg(after * p_.beyondWhite), rough.back);
+        const double front = burstTurnEdge(turned.data(), width, rough.top, fastArg(before * p_.beyondWhite), rough.front, false);
         offsets.push_back(static_cast<double>(first) + 0.5 * (front + back) - (expected + middlePlace + k * line));
     }
     if (offsets.size() < BurstLines * p_.lines) return false;

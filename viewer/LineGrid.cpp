@@ -52,17 +52,24 @@ double median(std::vector<double> v) {
 
 }  // namespace
 
-double burstEdge(const float* weight, int n, bool back) {
+BurstEdges burstEdges(const float* weight, int n) {
+    BurstEdges edges;
     const int top = static_cast<int>(std::max_element(weight, weight + n) - weight);
     const float half = HalfHeight * weight[top];
-    if (back) {
-        for (int i = top; i + 1 < n; ++i)
-            if (weight[i + 1] < half) return i + (weight[i] - half) / (weight[i] - weight[i + 1]);
-        return n - 1;
-    }
+    edges.top = top;
+    edges.back = n - 1;
+    for (int i = top; i + 1 < n; ++i)
+        if (weight[i + 1] < half) {
+            edges.back = i + (weight[i] - half) / (weight[i] - weight[i + 1]);
+            break;
+        }
+    edges.front = 0;
     for (int i = top; i > 0; --i)
-        if (weight[i - 1] < half) return i - (weight[i] - half) / (weight[i] - weight[i - 1]);
-    return 0;
+        if (weight[i - 1] < half) {
+            edges.front = i - (weight[i] - half) / (weight[i] - weight[i - 1]);
+            break;
+        }
+    return edges;
 }
 
 double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back) {
@@ -245,8 +252,9 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
         const double expected = from + phase.position + k * line;
         const long centre = std::lround(expected);
         const long lo = std::max(0L, centre - reach), hi = std::min(static_cast<long>(bins) - 1, centre + reach);
-        back[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), true) + static_cast<double>(lo) - expected;
-        front[i] = burstEdge(weight.data() + lo, static_cast<int>(hi - lo + 1), false) + static_cast<double>(lo) - expected;
+        const BurstEdges edges = burstEdges(weight.data() + lo, static_cast<int>(hi - lo + 1));
+        back[i] = edges.back + static_cast<double>(lo) - expected;
+        front[i] = edges.front + static_cast<double>(lo) - expected;
         std::complex<float> before = 0;
         for (long b = std::lround(expected + front[i]) - after - span; b < std::lround(expected + front[i]) - after; ++b)
             before += runs[std::clamp(b, 0L, static_cast<long>(bins) - 1)];

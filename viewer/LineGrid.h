@@ -28,10 +28,13 @@ struct LineGrid {
 
 // How far a run (or a sum of runs) turns beyond white, in radians: 0
 // where it does not, nor where it turns so far it must be something else.
-inline double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
+// The same for a run already turned by `beyondWhite` (white turned to 0).
+inline double turnedBeyondWhite(std::complex<float> turned) {
     // Beyond white by less than a quarter turn: the first quadrant.
-    const std::complex<float> turned = run * p.beyondWhite;
     return turned.imag() > 0 && turned.real() > 0 ? static_cast<double>(fastArg(turned)) : 0.0;
+}
+inline double beyondWhiteTurn(std::complex<float> run, const FramingParameters& p) {
+    return turnedBeyondWhite(run * p.beyondWhite);
 }
 
 // How much a run looks like a burst: how far its tone (of `size`) dips
@@ -50,9 +53,13 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
                          const FramingParameters& p);
 
 // Where a burst's weight (weight[0..n)) falls through half its top after
-// the top (its back edge) or before it (its front edge), by linear
+// the top (its back edge) and before it (its front edge), by linear
 // interpolation.
-double burstEdge(const float* weight, int n, bool back);
+struct BurstEdges {
+    int top = 0;  // where the weight is highest
+    double front = 0, back = 0;
+};
+BurstEdges burstEdges(const float* weight, int n);
 
 // Where a burst's turn falls half way from its top, about `top`, to the
 // tone beside it (`beside`, radians from white), after the top (its back
