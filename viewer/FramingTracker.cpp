@@ -111,9 +111,18 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
         x[i] = static_cast<float>(sampleAt(first - reach + static_cast<std::int64_t>(i))) - 128.0f;
     analytic_.resize(analyticCount);
     const std::complex<float>* taps = p_.analyticTaps.data();
-    for (std::size_t i = 0; i < analyticCount; ++i) {
-        std::complex<float> sum = 0;
+    // Four outputs at a time, each summing its taps newest input first.
+    std::size_t i = 0;
+    for (; i + 4 <= analyticCount; i += 4) {
+        std::complex<float> sum[4] = {};
         const float* at = x.data() + i + 2 * static_cast<std::size_t>(reach);  // input i, newest first
+        for (int k = 0; k <= 2 * reach; ++k)
+            for (int j = 0; j < 4; ++j) sum[j] += taps[k] * at[j - k];
+        for (int j = 0; j < 4; ++j) analytic_[i + static_cast<std::size_t>(j)] = sum[j];
+    }
+    for (; i < analyticCount; ++i) {
+        std::complex<float> sum = 0;
+        const float* at = x.data() + i + 2 * static_cast<std::size_t>(reach);
         for (int k = 0; k <= 2 * reach; ++k) sum += taps[k] * at[-k];
         analytic_[i] = sum;
     }
