@@ -95,7 +95,8 @@ void FramingFollow::windows(std::vector<std::pair<std::int64_t, std::int64_t>>& 
     // Each burst's window, and the tones read beside it (a run on from
     // either rough edge, which may lie at the window's ends).
     const double line = p_.linePeriod * period_ / p_.nominalPeriod;
-    const std::int64_t burstReach = p_.burstReach + p_.run + p_.burstSamples + p_.run + std::llround(ToneBesideSamples * p_.scale) - 1;
+    const std::int64_t toneReach = p_.run + std::llround(ToneBesideSamples * p_.scale) - 1;
+    const std::int64_t burstReach = p_.burstReach + p_.run + p_.burstSamples + toneReach;
     for (int k = 0; k < p_.lines; ++k) {
         const std::int64_t centre = std::llround(expected + burstPlace(p_) + k * line);
         out.emplace_back(centre - burstReach, centre + burstReach);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <complex>
 #include <cstdint>
+#include <numbers>
 
 #include "viewer/FramingParameters.h"
 
@@ -18,13 +19,16 @@ namespace rx {
 // every frame. An odd polynomial for the arctangent of the smaller part
 // over the larger (Abramowitz and Stegun 4.4.49), then the octant.
 inline float fastArg(std::complex<float> z) {
+    // arctan t = t (a1 + a3 t^2 + a5 t^4 + a7 t^6 + a9 t^8), 0 <= t <= 1.
+    constexpr float A1 = 0.9998660f, A3 = -0.3302995f, A5 = 0.1801410f, A7 = -0.0851330f, A9 = 0.0208351f;
+    constexpr float Pi = std::numbers::pi_v<float>;
     const float x = std::abs(z.real()), y = std::abs(z.imag());
     const float larger = std::max(x, y), smaller = std::min(x, y);
     if (larger == 0) return 0;
     const float t = smaller / larger, t2 = t * t;
-    float angle = t * (0.9998660f + t2 * (-0.3302995f + t2 * (0.1801410f + t2 * (-0.0851330f + t2 * 0.0208351f))));
-    if (y > x) angle = 1.57079633f - angle;
-    if (z.real() < 0) angle = 3.14159265f - angle;
+    float angle = t * (A1 + t2 * (A3 + t2 * (A5 + t2 * (A7 + t2 * A9))));
+    if (y > x) angle = Pi / 2 - angle;
+    if (z.real() < 0) angle = Pi - angle;
     return z.imag() < 0 ? -angle : angle;
 }
 
