@@ -45,6 +45,12 @@ constexpr double ToneBesideSamples = 4;
 // found may be another line's.
 constexpr double MovedSamples = 3;
 
+// A burst's weight is read this far either side of where the grid puts
+// it; the tones beside it, over `toneBesideSpan` runs from a run past
+// either rough edge, which may lie at the ends of that reach.
+int burstWeightReach(const FramingParameters& p) { return p.burstReach + p.run + p.burstSamples; }
+std::int64_t toneBesideSpan(const FramingParameters& p) { return std::llround(ToneBesideSamples * p.scale); }
+
 // The run phasors held (and their sizes) of the last `frames` frames,
 // `period` samples apart, summed at places first + b for b in 0..count - 1
 // where `wanted(b)` holds; the sum of the sizes summed there.
@@ -92,11 +98,9 @@ void FramingFollow::windows(std::vector<std::pair<std::int64_t, std::int64_t>>& 
     const std::int64_t tone = std::llround(expected + ToneAt * p_.scale);
     out.emplace_back(tone, tone + std::llround(ToneSamples * p_.scale));
     if (!sync_) return;
-    // Each burst's window, and the tones read beside it (a run on from
-    // either rough edge, which may lie at the window's ends).
+    // Each burst's window, and the tones read beside it.
     const double line = p_.linePeriod * period_ / p_.nominalPeriod;
-    const std::int64_t toneReach = p_.run + std::llround(ToneBesideSamples * p_.scale) - 1;
-    const std::int64_t burstReach = p_.burstReach + p_.run + p_.burstSamples + toneReach;
+    const std::int64_t burstReach = burstWeightReach(p_) + p_.run + toneBesideSpan(p_) - 1;
     for (int k = 0; k < p_.lines; ++k) {
         const std::int64_t centre = std::llround(expected + burstPlace(p_) + k * line);
         out.emplace_back(centre - burstReach, centre + burstReach);
@@ -197,7 +201,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     // median of where their middles stand against that. (The frame's first
     // burst, whose front the restart moves, is one of 32.)
     const double line = p_.linePeriod * period_ / p_.nominalPeriod;
-    const int reach = p_.burstReach + p_.run + p_.burstSamples;
+    const int reach = burstWeightReach(p_);
     const int width = 2 * reach + 1;
     const double edgePlace = burstPlace(p_), middlePlace = burstMiddlePlace(p_);
     double meanSize = 0;
@@ -210,7 +214,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     offsets.reserve(static_cast<std::size_t>(p_.lines));
     std::vector<float> w(static_cast<std::size_t>(width));
     std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
-    const std::int64_t toneSpan = std::llround(ToneBesideSamples * p_.scale);
+    const std::int64_t toneSpan = toneBesideSpan(p_);
     for (int k = 0; k < p_.lines; ++k) {
         const std::int64_t centre = std::llround(expected + edgePlace + k * line), first = centre - reach;
         double furthest = 0;
