@@ -39,10 +39,13 @@ constexpr double BeyondWhite = 12 * std::numbers::pi / 180;
 constexpr double BurstLines = 0.75;
 // The tones beside a burst are read over this many sender samples.
 constexpr double ToneBesideSamples = 4;
-// Once followed, the bursts stand within a fraction of a sample of where
-// the loop expects them; further than this many sender samples, the
-// frames have moved (a stretch of sound lost on the way) and the bursts
-// found may be another line's.
+// Once followed, the bursts and the break stand within a fraction of a
+// sample of where the loop expects them; further than this many sender
+// samples, the frames have moved (a stretch of sound lost on the way) and
+// the bursts found may be another line's, or the break was placed by
+// something else in the window (a faint restart smeared wide at 15 dB
+// measured frame by frame a few samples either way, and the loop wandered
+// after it).
 constexpr double MovedSamples = 3;
 
 // A burst's weight is read this far either side of where the grid puts
@@ -273,9 +276,11 @@ FramingFollow::Step FramingFollow::follow(const FramingSearch& runs) {
         step.measured = !step.moved;
         step.confidence = step.moved ? 0 : 1;
     } else if (confidence >= 1) {
+        // Nor does a break that moved.
+        step.moved = std::abs(breakAt) > MovedSamples * p_.scale;
         error = breakAt;
-        step.measured = true;
-        step.confidence = confidence;
+        step.measured = !step.moved;
+        step.confidence = step.moved ? 0 : confidence;
     } else {
         step.confidence = confidence;
     }

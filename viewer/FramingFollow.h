@@ -35,7 +35,7 @@ public:
         bool bursts = false;    // the bursts were there
         bool tone = false;      // the windows hold a tone
         double confidence = 0;  // >= 1 when the break or bursts stand clear
-        bool moved = false;     // the bursts stand further off than a clock moves them
+        bool moved = false;     // the bursts or the break stand further off than a clock moves them
     };
     // Measures the expected frame from the run phasors held (`runs`, where
     // the windows of this and the last frames were put) and moves on.

@@ -100,13 +100,18 @@ void turnProfile(const std::complex<float>* runs, const float* sizes, int n, int
     }
 }
 
-double turnClearness(const Peak& peak, double width, double scale) {
+double peakClearness(const Peak& peak, float floor, float rivalRatio, float sigmas) {
     if (peak.at < 0 || !(peak.height > 0)) return 0;
-    if (width < TurnWidth[0] * scale || width > TurnWidth[1] * scale) return 0;
-    const double overFloor = peak.height / TurnFloor;
-    const double overRival = peak.rival > 0 ? peak.height / (TurnRivalRatio * peak.rival) : overFloor;
-    const double overNoise = peak.deviation > 0 ? (peak.height - peak.mean) / (TurnSigmas * peak.deviation) : overFloor;
+    const double overFloor = peak.height / floor;
+    const double overRival = peak.rival > 0 ? peak.height / (rivalRatio * peak.rival) : overFloor;
+    const double overNoise = peak.deviation > 0 ? (peak.height - peak.mean) / (sigmas * peak.deviation) : overFloor;
     return std::min({overFloor, overRival, overNoise});
+}
+
+bool aboutARun(double width, double scale) { return width >= TurnWidth[0] * scale && width <= TurnWidth[1] * scale; }
+
+double turnClearness(const Peak& peak, double width, double scale) {
+    return aboutARun(width, scale) ? peakClearness(peak, TurnFloor, TurnRivalRatio, TurnSigmas) : 0.0;
 }
 
 double peakWidth(const float* profile, int n, const Peak& peak, int reach) {

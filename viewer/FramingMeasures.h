@@ -68,6 +68,10 @@ struct Peak {
 // Over profile[0..n); `circular` when the profile wraps around (a fold of
 // whole frames or lines), so that neighbours and distances wrap too.
 Peak strongestPeak(const float* profile, int n, int exclusion, bool circular);
+// How clear a peak stands: >= 1 when it is at least `floor` high,
+// `rivalRatio` times its rival and `sigmas` deviations above the mean; the
+// least of the three ratios.
+double peakClearness(const Peak& peak, float floor, float rivalRatio, float sigmas);
 
 // What stands out of a frame's profile once the line-periodic part is
 // taken away: each value of profile[from..from + count) less the largest
@@ -97,6 +101,9 @@ void turnProfile(const std::complex<float>* runs, const float* sizes, int n, int
 // (`scale` receiver samples a sender sample): a narrower peak is a step of
 // the picture, a wider one a jump the channel has smeared too far to place.
 double turnClearness(const Peak& peak, double width, double scale);
+// Whether a peak's width (peakWidth) is about a run's, as turnClearness
+// asks of the turn's.
+bool aboutARun(double width, double scale);
 // A peak's width: the profile summed over `reach` either side of it, in
 // units of its height.
 double peakWidth(const float* profile, int n, const Peak& peak, int reach);

@@ -56,16 +56,54 @@ constexpr float LineTurnRatio = 8.0f;
 // frame's start (a border drawn round a card) leaves a break a line
 // aside, and the restart at a line, though faint, where the frame starts.
 constexpr double LineTurnVeto = 0.2;
+// Without line sync, where neither the break nor its turn stands clear,
+// the turn weighted by how far the tone's size dips below that a line
+// either side: the restart's jump, which the channel passes only in part,
+// dips the size where it turns, whereas a letter's stroke (a change of the
+// tone, which a voice channel passes whole) turns without a dip. Clear
+// when at least DipFloor high (as high as a turn clear on its own, were
+// the size to dip to nothing), DipRivalRatio times anything else in the
+// frame (twice what the turn asks) and DipSigmas deviations above the
+// frame's mean.
+constexpr float DipFloor = 0.02f;
+constexpr float DipRivalRatio = 8.0f;
+constexpr float DipSigmas = 8.0f;
 
-double breakConfidence(const Peak& peak) {
-    if (peak.at < 0 || !(peak.height > 0)) return 0;
-    const double overFloor = peak.height / BreakFloor;
-    const double overRival = peak.rival > 0 ? peak.height / (RivalRatio * peak.rival) : overFloor;
-    const double overNoise = peak.deviation > 0 ? (peak.height - peak.mean) / (BreakSigmas * peak.deviation) : overFloor;
-    return std::min({overFloor, overRival, overNoise});
-}
+double breakConfidence(const Peak& peak) { return peakClearness(peak, BreakFloor, RivalRatio, BreakSigmas); }
 
 }  // namespace
+
+double FramingSearch::dippedTurn(int bins, int margin, double period, Peak& placed) {
+    // In the fold that lines the frames up best.
+    const int inFrame = static_cast<int>(std::floor(period));
+    const double linePeriod = p_.linePeriod * period / p_.nominalPeriod;
+    const int line = static_cast<int>(std::lround(linePeriod));
+    turn_.assign(static_cast<std::size_t>(bins), 0.0f);
+    turnProfile(best_.runs.data(), best_.sizes.data(), bins, margin, inFrame, linePeriod, weakSize(best_, bins), turn_.data());
+    profile_.assign(static_cast<std::size_t>(bins), 0.0f);
+    const float* sizes = best_.sizes.data();
+    for (int b = margin; b < margin + inFrame; ++b) {
+        const float beside = 0.5f * (sizes[b - line] + sizes[b + line]);
+        const float dip = beside > 0 ? std::max(0.0f, 1 - sizes[b] / beside) : 0.0f;
+        profile_[static_cast<std::size_t>(b)] = turn_[static_cast<std::size_t>(b)] * dip;
+    }
+    const Peak peak = strongestPeak(profile_.data() + margin, inFrame, p_.peakExclusion, true);
+    const double confidence = peakClearness(peak, DipFloor, DipRivalRatio, DipSigmas);
+    if (confidence < 1) return 0;
+    // Placed, and its width and the tone either side judged, as the
+    // turn's own peak is.
+    const float* turn = turn_.data() + margin;
+    Peak turnPeak = peak;
+    turnPeak.height = turn[peak.at];
+    const double middle = halfHeightMiddle(turn, inFrame, turnPeak) + margin;
+    const int seamApart = static_cast<int>(std::lround(SeamStepSamples * p_.scale));
+    const bool toneRunsOn =
+        std::abs(toneStep(best_.runs.data(), bins, static_cast<int>(std::lround(middle)), seamApart, p_.run)) <= p_.whiteTurn;
+    if (!toneRunsOn || !aboutARun(peakWidth(turn, inFrame, turnPeak, p_.peakExclusion), p_.scale)) return 0;
+    placed = turnPeak;
+    placed.position = middle;
+    return confidence;
+}
 
 void FramingSearch::reset(const FramingParameters& p) {
     p_ = p;
@@ -238,6 +276,13 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             breakPeak = turnPeak;
             breakPeak.position = middle;
             breakPeriod = turnPeriod;
+        }
+    }
+    if (!grid.present && frames >= p_.foldFrames && found.breakConfidence < 1) {
+        const double dipped = dippedTurn(bins, margin, found.period, breakPeak);
+        if (dipped > found.breakConfidence) {
+            found.breakConfidence = dipped;
+            breakPeriod = found.period;
         }
     }
     found.breakStart = static_cast<double>(first) + breakPeak.position + 0.5 * p_.run + 0.5 * p_.scale;

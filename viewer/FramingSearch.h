@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "viewer/FramingMeasures.h"
 #include "viewer/FramingParameters.h"
 
 namespace rx {
@@ -69,6 +70,9 @@ private:
     // starts in the fold that lines the frames up best: how clear, and
     // how many lines on from the grid's start.
     double lineTurn(int bins, int margin, double period, double gridStart, int& lines);
+    // Without line sync, the restart's turn where the tone's size dips: how
+    // clear (0 where not), and its peak placed as the turn's.
+    double dippedTurn(int bins, int margin, double period, Peak& placed);
 
     FramingParameters p_;
     std::size_t mask_ = 0;
