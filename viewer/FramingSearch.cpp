@@ -74,25 +74,22 @@ double breakConfidence(const Peak& peak) { return peakClearness(peak, BreakFloor
 }  // namespace
 
 double FramingSearch::dippedTurn(int bins, int margin, double period, Peak& placed) {
-    // In the fold that lines the frames up best.
+    // In the fold that lines the frames up best, and its turn.
     const int inFrame = static_cast<int>(std::floor(period));
-    const double linePeriod = p_.linePeriod * period / p_.nominalPeriod;
-    const int line = static_cast<int>(std::lround(linePeriod));
-    turn_.assign(static_cast<std::size_t>(bins), 0.0f);
-    turnProfile(best_.runs.data(), best_.sizes.data(), bins, margin, inFrame, linePeriod, weakSize(best_, bins), turn_.data());
+    const int line = static_cast<int>(std::lround(p_.linePeriod * period / p_.nominalPeriod));
     profile_.assign(static_cast<std::size_t>(bins), 0.0f);
     const float* sizes = best_.sizes.data();
     for (int b = margin; b < margin + inFrame; ++b) {
         const float beside = 0.5f * (sizes[b - line] + sizes[b + line]);
         const float dip = beside > 0 ? std::max(0.0f, 1 - sizes[b] / beside) : 0.0f;
-        profile_[static_cast<std::size_t>(b)] = turn_[static_cast<std::size_t>(b)] * dip;
+        profile_[static_cast<std::size_t>(b)] = turnCoherent_[static_cast<std::size_t>(b)] * dip;
     }
     const Peak peak = strongestPeak(profile_.data() + margin, inFrame, p_.peakExclusion, true);
     const double confidence = peakClearness(peak, DipFloor, DipRivalRatio, DipSigmas);
     if (confidence < 1) return 0;
     // Placed, and its width and the tone either side judged, as the
     // turn's own peak is.
-    const float* turn = turn_.data() + margin;
+    const float* turn = turnCoherent_.data() + margin;
     Peak turnPeak = peak;
     turnPeak.height = turn[peak.at];
     const double middle = halfHeightMiddle(turn, inFrame, turnPeak) + margin;
@@ -241,6 +238,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             bestCoherence = coherence;
             found.period = trial;
             std::swap(best_, work_);
+            if (turns) turnCoherent_ = turn_;
         }
     }
     found.coherence = std::max(0.0, bestCoherence);

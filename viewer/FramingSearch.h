@@ -82,6 +82,7 @@ private:
     // Working space, kept from frame to frame.
     std::vector<std::complex<float>> recentRuns_;
     std::vector<float> recentSizes_, profile_, lineFree_, turn_, turnBest_;
+    std::vector<float> turnCoherent_;  // the turn of the fold that lines the frames up best
     Fold work_, best_;
 };
 
