@@ -19,6 +19,9 @@
 //   place's run with those a line before and after, which a picture keeps
 //   alike: a restart stands out of it whatever its angle (used with line
 //   sync, whose grid keeps it from placing the start a few samples aside).
+//   Without line sync, where a picture's strokes turn as far, the turn is
+//   weighted by how far the tone's size dips there: a voice channel passes
+//   the restart's jump only in part, and a stroke whole.
 // - Epoch folding (FramingSearch.h). The run phasors of the last eight
 //   frames are summed (coherently, so that noise cancels and a still
 //   picture adds up) at every period a clock error of up to 600 ppm allows.
@@ -36,7 +39,8 @@
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each
 //   frame. Without a measure the loop runs on; two frames without a tone,
-//   or 8 without a measure (or bursts that moved), lose the lock.
+//   or 8 without a measure (or bursts or a break that moved), lose the
+//   lock.
 //
 // A still picture without line sync whose restart happens to turn the
 // phase within the tones' arc (and the channel's spread hides it) leaves
