@@ -244,7 +244,8 @@ void FramingTracker::followFrame() {
     toneless_ = step.tone ? 0 : toneless_ + 1;
     missed_ = step.measured ? 0 : missed_ + 1;
     if (step.measured) lastFoundStart_ = step.start;
-    starts_.push_back({step.start, period_, true});
+    // A frame whose bursts or break moved is not where the loop put it.
+    starts_.push_back({step.start, period_, !step.moved});
     if (toneless_ >= TonelessToLose || missed_ >= MissesToLose || step.moved) loseLock(step.start + period_);
 }
 

@@ -212,4 +212,28 @@ TEST(FramingTracker, AStretchOfSoundLostIsFoundAgain) {
     }
 }
 
+// A few samples lost while followed move the frames by less than the
+// follower's window: the frame where they moved is not shown as framed
+// in the old place, nor is any after it until the frames are found again.
+TEST(FramingTracker, FramesMovedAFewSamplesAreNotShownFramedInTheOldPlace) {
+    const double ppm = 300, offset = 100, period = 3841 * (1 + ppm * 1e-6);
+    const std::size_t lost = 5, cut = 16 * 3842;
+    auto sound = eightBit(recorded(sentFrames(randomPicture(1), false, 40), ppm, offset));
+    sound.erase(sound.begin() + static_cast<long>(cut), sound.begin() + static_cast<long>(cut + lost));
+    rx::FramingTracker tracker;
+    const double from = (3841 - std::fmod(offset, 3841)) * (1 + ppm * 1e-6);
+    int framedAfter = 0;
+    for (std::size_t i = 0; i < sound.size(); i += 3841) {
+        tracker.feed(sound.data() + i, std::min<std::size_t>(3841, sound.size() - i));
+        for (; tracker.hasFrameStart(); tracker.popFrameStart()) {
+            const auto& f = tracker.frontFrame();
+            if (!f.framed) continue;
+            const bool after = f.start >= static_cast<double>(cut);
+            EXPECT_LT(std::abs(startError(f.start, after ? from - static_cast<double>(lost) : from, period)), 2) << f.start;
+            framedAfter += after;
+        }
+    }
+    EXPECT_GE(framedAfter, 5);
+}
+
 }  // namespace
