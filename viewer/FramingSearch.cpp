@@ -75,6 +75,7 @@ double breakConfidence(const Peak& peak) { return peakClearness(peak, BreakFloor
 
 double FramingSearch::dippedTurn(int bins, int margin, double period, Peak& placed) {
     // In the fold that lines the frames up best, and its turn.
+    if (turnCoherent_.size() != static_cast<std::size_t>(bins)) return 0;
     const int inFrame = static_cast<int>(std::floor(period));
     const int line = static_cast<int>(std::lround(p_.linePeriod * period / p_.nominalPeriod));
     profile_.assign(static_cast<std::size_t>(bins), 0.0f);
@@ -276,6 +277,8 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             breakPeriod = turnPeriod;
         }
     }
+    // Without line sync, where neither stands clear, the turn where the
+    // tone's size dips.
     if (!grid.present && frames >= p_.foldFrames && found.breakConfidence < 1) {
         const double dipped = dippedTurn(bins, margin, found.period, breakPeak);
         if (dipped > found.breakConfidence) {
