@@ -73,6 +73,11 @@ double breakConfidence(const Peak& peak) { return peakClearness(peak, BreakFloor
 
 }  // namespace
 
+bool FramingSearch::toneRunsOnAcross(int bins, double at) const {
+    const int seamApart = static_cast<int>(std::lround(SeamStepSamples * p_.scale));
+    return std::abs(toneStep(best_.runs.data(), bins, static_cast<int>(std::lround(at)), seamApart, p_.run)) <= p_.whiteTurn;
+}
+
 double FramingSearch::dippedTurn(int bins, int margin, double period, Peak& placed) {
     // In the fold that lines the frames up best, and its turn.
     if (turnCoherent_.size() != static_cast<std::size_t>(bins)) return 0;
@@ -94,10 +99,7 @@ double FramingSearch::dippedTurn(int bins, int margin, double period, Peak& plac
     Peak turnPeak = peak;
     turnPeak.height = turn[peak.at];
     const double middle = halfHeightMiddle(turn, inFrame, turnPeak) + margin;
-    const int seamApart = static_cast<int>(std::lround(SeamStepSamples * p_.scale));
-    const bool toneRunsOn =
-        std::abs(toneStep(best_.runs.data(), bins, static_cast<int>(std::lround(middle)), seamApart, p_.run)) <= p_.whiteTurn;
-    if (!toneRunsOn || !aboutARun(peakWidth(turn, inFrame, turnPeak, p_.peakExclusion), p_.scale)) return 0;
+    if (!toneRunsOnAcross(bins, middle) || !aboutARun(peakWidth(turn, inFrame, turnPeak, p_.peakExclusion), p_.scale)) return 0;
     placed = turnPeak;
     placed.position = middle;
     return confidence;
@@ -264,10 +266,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const float* turn = turnBest_.data() + margin;
         const int count = static_cast<int>(turnBest_.size()) - margin;
         const double middle = halfHeightMiddle(turn, count, turnPeak) + margin;
-        const int seamApart = static_cast<int>(std::lround(SeamStepSamples * p_.scale));
-        const bool toneRunsOn =
-            std::abs(toneStep(best_.runs.data(), bins, static_cast<int>(std::lround(middle)), seamApart, p_.run)) <=
-            p_.whiteTurn;
+        const bool toneRunsOn = toneRunsOnAcross(bins, middle);
         const double turnConfidence = turnClearness(turnPeak, peakWidth(turn, count, turnPeak, p_.peakExclusion), p_.scale) /
                                       (grid.present ? TurnClear : TurnClearAlone);
         if ((grid.present || toneRunsOn) && turnConfidence > found.breakConfidence) {

@@ -70,6 +70,9 @@ private:
     // starts in the fold that lines the frames up best: how clear, and
     // how many lines on from the grid's start.
     double lineTurn(int bins, int margin, double period, double gridStart, int& lines);
+    // Whether the tone of the fold that lines the frames up best runs on
+    // across place `at` (within half the tones' span either side of it).
+    bool toneRunsOnAcross(int bins, double at) const;
     // Without line sync, the restart's turn where the tone's size dips: how
     // clear (0 where not), and its peak placed as the turn's.
     double dippedTurn(int bins, int margin, double period, Peak& placed);
