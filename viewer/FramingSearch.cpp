@@ -35,14 +35,15 @@ constexpr double SeamStepSamples = 16;
 // itself, as can a picture whose rows beside the bursts change across the
 // frame: the grid's step then stands a burst off. The break lies on the
 // grid when it puts the start within AgreeSamples of where the grid does,
-// or would with its step some bursts off. Of a break and a grid that
-// disagree, one Outweighs times clearer than the other is taken; a break
-// BreakVeto as clear as a lock needs anywhere but at the grid's start is
-// enough to doubt the grid, however much worse the grid fits the break's
-// line (big letters reaching the picture's edges draw the bursts aside on
-// every line they touch and can stand the slip clear lines off). Two
-// pieces that agree add up.
-constexpr double AgreeSamples = 3;
+// or would with its step some bursts off (the burst right after the
+// restart draws the break aside by up to its own length and a sample). Of
+// a break and a grid that disagree, one Outweighs times clearer than the
+// other is taken; a break BreakVeto as clear as a lock needs anywhere but
+// at the grid's start is enough to doubt the grid, however much worse the
+// grid fits the break's line (big letters reaching the picture's edges
+// draw the bursts aside on every line they touch and can stand the slip
+// clear lines off). Two pieces that agree add up.
+constexpr double AgreeSamples = nbtv::SyncPulseSamples + 1;
 constexpr double Outweighs = 3;
 constexpr double BreakVeto = 0.3;
 constexpr double AgreeingShare = 0.5;
