@@ -263,6 +263,20 @@ TEST(FramedPictures, LineSyncNeverLocksALineOff) {
     expectNeverAside({inverse, true}, {8000, 10000}, 24);
 }
 
+// White letters on black with line sync: the burst right after the restart
+// draws the break a few samples aside, off where the grid puts the start,
+// and at 12000 Hz the card was framed only after 6 s; a break that close
+// lies on the grid. (At 8000 Hz it is still not framed.)
+TEST(FramedPictures, WhiteOnBlackWithLineSyncFrames) {
+    const Grey inverse = [card = callsignCard("G4ABC")](int row, int column) { return 255 - card(row, column); };
+    for (const int rate : {10000, 12000}) {
+        SCOPED_TRACE(rate);
+        Channel channel;
+        channel.rate = rate;
+        expectFramed({inverse, true}, channel, false);
+    }
+}
+
 // A card with a border drawn round it a line in from white margins: the
 // border's rows beside the bursts draw their edges aside on every line but
 // the margins', either side of the frame's start, which once put the slip
