@@ -34,16 +34,18 @@ constexpr double SeamStepSamples = 16;
 // restart just before that burst can draw it aside by about the slip
 // itself, as can a picture whose rows beside the bursts change across the
 // frame: the grid's step then stands a burst off. The break lies on the
-// grid when it puts the start within AgreeSamples of where the grid does,
-// or would with its step some bursts off (the burst right after the
-// restart draws the break aside by up to its own length and a sample). Of
-// a break and a grid that disagree, one Outweighs times clearer than the
-// other is taken; a break BreakVeto as clear as a lock needs anywhere but
-// at the grid's start is enough to doubt the grid, however much worse the
-// grid fits the break's line (big letters reaching the picture's edges
-// draw the bursts aside on every line they touch and can stand the slip
-// clear lines off). Two pieces that agree add up.
-constexpr double AgreeSamples = nbtv::SyncPulseSamples + 1;
+// grid when it puts the start within AgreeSamples before where the grid
+// does, or would with its step some bursts off, or within LateSamples
+// after it: the burst right after the restart draws the break later, by
+// up to its own length and a sample. Of a break and a grid that
+// disagree, one Outweighs times clearer than the other is taken; a break
+// BreakVeto as clear as a lock needs anywhere but at the grid's start is
+// enough to doubt the grid, however much worse the grid fits the break's
+// line (big letters reaching the picture's edges draw the bursts aside on
+// every line they touch and can stand the slip clear lines off). Two
+// pieces that agree add up.
+constexpr double AgreeSamples = 3;
+constexpr double LateSamples = nbtv::SyncPulseSamples + 1;
 constexpr double Outweighs = 3;
 constexpr double BreakVeto = 0.3;
 constexpr double AgreeingShare = 0.5;
@@ -312,7 +314,8 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // a faint break of its own, where the grid's slip is not clear.
         const int breakSlip = ((grid.slip + linesOff) % p_.lines + p_.lines) % p_.lines;
         const bool frontsAgree = grid.frontsFit.empty() || grid.frontsFit[static_cast<std::size_t>(breakSlip)];
-        const bool onGrid = apart(found.breakStart, nearest) <= AgreeSamples * p_.scale;
+        const double breakLate = std::remainder(found.breakStart - nearest, found.period);
+        const bool onGrid = breakLate >= -AgreeSamples * p_.scale && breakLate <= LateSamples * p_.scale;
         const bool sameLine = onGrid && apart(nearest, found.gridStart) < 1;
         // A break anywhere but at the grid's start holds the grid back,
         // unless the grid is far clearer (a break the channel smeared can

@@ -264,9 +264,9 @@ TEST(FramedPictures, LineSyncNeverLocksALineOff) {
 }
 
 // White letters on black with line sync: the burst right after the restart
-// draws the break a few samples aside, off where the grid puts the start,
-// and at 12000 Hz the card was framed only after 6 s; a break that close
-// lies on the grid. (At 8000 Hz it is still not framed.)
+// draws the break a few samples later than where the grid puts the start,
+// and at 12000 Hz the card was framed only after 6 s; a break that much
+// later lies on the grid. (At 8000 Hz it is still not framed.)
 TEST(FramedPictures, WhiteOnBlackWithLineSyncFrames) {
     const Grey inverse = [card = callsignCard("G4ABC")](int row, int column) { return 255 - card(row, column); };
     for (const int rate : {10000, 12000}) {
