@@ -78,10 +78,11 @@ double foldFrames(const FramingSearch& runs, std::int64_t first, int count, int 
 
 }  // namespace
 
-void FramingFollow::lock(double start, double period, bool sync) {
+void FramingFollow::lock(double start, double period, bool sync, double whiteLowered) {
     start_ = start;
     period_ = period;
     sync_ = sync;
+    beyondWhite_ = p_.beyondWhite * std::polar(1.0f, static_cast<float>(whiteLowered));
     // The search measured every sample of the frames before.
     followed_ = p_.foldFrames - 1;
 }
@@ -222,7 +223,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
         const std::int64_t centre = std::llround(expected + edgePlace + k * line), first = centre - reach;
         double furthest = 0;
         for (int o = 0; o < width; ++o) {
-            const std::complex<float> turnedRun = runs.runAt(first + o) * p_.beyondWhite;
+            const std::complex<float> turnedRun = runs.runAt(first + o) * beyondWhite_;
             turned[static_cast<std::size_t>(o)] = turnedRun;
             const double beyond = turnedBeyondWhite(turnedRun);
             w[static_cast<std::size_t>(o)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(first + o), meanSize));
@@ -241,8 +242,8 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
             after += runs.runAt(afterFrom + n);
             before += runs.runAt(beforeFrom + n);
         }
-        const double back = burstTurnEdge(turned.data(), width, rough.top, fastArg(after * p_.beyondWhite), rough.back);
-        const double front = burstTurnEdge(turned.data(), width, rough.top, fastArg(before * p_.beyondWhite), rough.front, false);
+        const double back = burstTurnEdge(turned.data(), width, rough.top, fastArg(after * beyondWhite_), rough.back);
+        const double front = burstTurnEdge(turned.data(), width, rough.top, fastArg(before * beyondWhite_), rough.front, false);
         offsets.push_back(static_cast<double>(first) + 0.5 * (front + back) - (expected + middlePlace + k * line));
     }
     if (offsets.size() < BurstLines * p_.lines) return false;

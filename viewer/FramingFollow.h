@@ -7,6 +7,7 @@
 // the start by the loop's phase gain and the period by its period gain, a
 // second-order loop that follows a sound card's clock error without
 // standing error. Without a measure the loop runs on at its period.
+#include <complex>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -19,8 +20,10 @@ namespace rx {
 class FramingFollow {
 public:
     void reset(const FramingParameters& p) { p_ = p; }
-    // The frame found starts at `start`; frames are `period` long.
-    void lock(double start, double period, bool sync);
+    // The frame found starts at `start`; frames are `period` long. A
+    // receiver tuned low turns the bursts `whiteLowered` radians a run less
+    // (LineGrid::whiteLowered).
+    void lock(double start, double period, bool sync, double whiteLowered = 0);
 
     double expectedStart() const { return start_ + period_; }
     double period() const { return period_; }
@@ -50,6 +53,7 @@ private:
     FramingParameters p_;
     double start_ = 0, period_ = 0;
     bool sync_ = false;
+    std::complex<float> beyondWhite_{1, 0};  // p_.beyondWhite, turned back by the mistuning
     int followed_ = 0;  // frames of break windows the fold can read
 };
 

@@ -83,6 +83,7 @@ FramingParameters framingParameters(int sampleRate) {
     const double half = p.run * (0.5 * (white - black) + MistuneHz * radiansPerHz) + ArcMarginRadians;
     p.arcCos = static_cast<float>(std::cos(std::min(half, std::numbers::pi)));
     p.whiteTurn = p.run * 0.5 * (white - black);
+    p.mistuneTurn = p.run * MistuneHz * radiansPerHz;
     p.beyondWhite = std::conj(p.arcCentre) * std::polar(1.0f, static_cast<float>(-p.whiteTurn));
     p.weakShare = WeakShare;
 

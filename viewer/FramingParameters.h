@@ -35,6 +35,7 @@ struct FramingParameters {
     std::complex<float> arcCentre{1, 0};
     float arcCos = 1;
     double whiteTurn = 0;  // how far white turns a run from the arc's middle
+    double mistuneTurn = 0;  // how far the mistuning allowed for turns a run
     // A run phasor times this turns as far beyond white as the run did.
     std::complex<float> beyondWhite{1, 0};
     // A place whose tone is weaker than this share of the frame's mean

@@ -252,6 +252,7 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     // The line sync grid, in the fold that lines the frames up best.
     const LineGrid grid = measureLineGrid(best_.runs.data(), best_.sizes.data(), bins, margin, found.period, p_);
     found.syncPresent = grid.present;
+    found.whiteLowered = grid.whiteLowered;
     found.someBursts = grid.present || grid.someBursts;
     found.gridConfidence = grid.confidence;
     found.gridStart = static_cast<double>(first) + grid.start;

@@ -195,7 +195,7 @@ void FramingTracker::lockAt(const FoldFinding& found) {
     lockedAt_ = processed_ + p_.run + p_.analyticReach;  // the last sample the search needed
     lastFoundStart_ = found.start;
     period_ = found.period;
-    follow_.lock(found.start, found.period, found.syncPresent);
+    follow_.lock(found.start, found.period, found.syncPresent, found.whiteLowered);
     missed_ = 0;
     toneless_ = 0;
 }

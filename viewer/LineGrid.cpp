@@ -29,7 +29,22 @@ constexpr double BurstLines = 0.75;
 // white on a line or two at most.
 constexpr double SomeBurstLines = 0.25;
 constexpr double BurstShare = 0.5;
+// The restart's jump can add to the frame's first burst's turn as well as
+// take from it, and a top that much higher draws its back edge early: a
+// burst StrongShare times the median line's excess is as odd as a weak one.
+constexpr double StrongShare = 1.5;
 constexpr int MaxOddBursts = 2;
+// A receiver tuned low turns every tone less, the bursts too: beside a dark
+// picture a burst turns beyond white by little more than a mistuning of
+// 50 Hz takes away. Where a quarter of the frame's runs (DarkShare; of
+// those at least DarkSize of the mean size, so that the swallowed bursts
+// are left out) turn less than black does, white is read lower by as much,
+// up to the mistuning allowed for, less TransientShare of that: the
+// channel's ringing at the picture's edges takes some runs below black by
+// itself.
+constexpr double DarkShare = 0.25;
+constexpr float DarkSize = 0.5f;
+constexpr double TransientShare = 0.2;
 // The slip is clear when putting it anywhere else fits the bursts' places
 // worse by this share of a slip squared.
 constexpr double SlipShare = 0.5;
@@ -214,6 +229,23 @@ double burstMiddlePlace(const FramingParameters& p) {
     return 0.5 * nbtv::SyncPulseSamples * p.scale - 0.5 * p.run;
 }
 
+namespace {
+
+// How much lower than white's turn white is read: how far the turn that a
+// quarter of the frame's runs fall short of lies below black's.
+double whiteLowered(const std::complex<float>* runs, const float* sizes, int from, int frameBins, double meanSize,
+                    const FramingParameters& p) {
+    std::vector<float> tones;
+    for (int b = from; b < from + frameBins; ++b)
+        if (sizes[b] >= DarkSize * meanSize) tones.push_back(fastArg(runs[b] * std::conj(p.arcCentre)));
+    if (tones.empty()) return 0;
+    const auto darkest = tones.begin() + static_cast<long>(DarkShare * static_cast<double>(tones.size()));
+    std::nth_element(tones.begin(), darkest, tones.end());
+    return std::clamp(-p.whiteTurn - *darkest - TransientShare * p.mistuneTurn, 0.0, p.mistuneTurn);
+}
+
+}  // namespace
+
 LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, int bins, int from, double period,
                          const FramingParameters& p) {
     LineGrid grid;
@@ -221,9 +253,11 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (from < 0 || bins < from + frameBins) return grid;
     double meanSize = 0;
     for (int b = from; b < from + frameBins; ++b) meanSize += sizes[b] / frameBins;
+    grid.whiteLowered = whiteLowered(runs, sizes, from, frameBins, meanSize, p);
+    const std::complex<float> lowered = std::polar(1.0f, static_cast<float>(grid.whiteLowered));
     std::vector<float> beyond(static_cast<std::size_t>(bins)), weight(static_cast<std::size_t>(bins));
     for (int b = 0; b < bins; ++b) {
-        beyond[static_cast<std::size_t>(b)] = static_cast<float>(beyondWhiteTurn(runs[b], p));
+        beyond[static_cast<std::size_t>(b)] = static_cast<float>(beyondWhiteTurn(runs[b] * lowered, p));
         weight[static_cast<std::size_t>(b)] = static_cast<float>(burstWeight(beyond[static_cast<std::size_t>(b)], sizes[b], meanSize));
     }
 
@@ -280,6 +314,13 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     }
     grid.present = odd <= MaxOddBursts;
     if (!grid.present) return grid;
+    // The strongest burst, far stronger than the rest, is odd too (burst
+    // `lines` is the first one a period on).
+    const int strongest = static_cast<int>(std::max_element(excess.begin(), excess.end() - 1) - excess.begin());
+    if (excess[static_cast<std::size_t>(strongest)] > StrongShare * typical) {
+        even[static_cast<std::size_t>(strongest)] = false;
+        if (strongest == 0) even[static_cast<std::size_t>(p.lines)] = false;
+    }
 
     // The bursts' back edges along the grid step up by the frame's extra
     // sample where the frame starts. The tone after a burst draws its back

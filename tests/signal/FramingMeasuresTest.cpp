@@ -155,15 +155,16 @@ TEST(FramingMeasures, TurnAgainstTheNeighbouringLinesSeesARestartInsideTheArc) {
     EXPECT_GT(turn[static_cast<std::size_t>(from + 10)], 0.1);
 }
 
-// A fold of frames of white with a line sync burst at every line, the grid
-// slipping by a sample where the frame starts; the frame's first burst may
-// be mangled by the restart or start `earlyFront` samples early (and the
-// next one a little early then too), and it and the one before it may end
-// `lateBacks` samples late.
+// A fold of frames of white (or `pictureHz`) with a line sync burst (of
+// `burstHz`, as the channel leaves it) at every line, the grid slipping by
+// a sample where the frame starts; the frame's first burst may be mangled
+// by the restart or start `earlyFront` samples early (and the next one a
+// little early then too), and it and the one before it may end `lateBacks`
+// samples late.
 std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start, bool mangleFirst, std::vector<float>& sizes,
-                          int earlyFront = 0, int lateBacks = 0) {
+                          int earlyFront = 0, int lateBacks = 0, double pictureHz = 2348.4, double burstHz = 2969.0) {
     const int bins = from + static_cast<int>(p.nominalPeriod) + 200;
-    std::vector<cf> runs(static_cast<std::size_t>(bins), toneRun(p, 2348.4));
+    std::vector<cf> runs(static_cast<std::size_t>(bins), toneRun(p, pictureHz));
     sizes.assign(runs.size(), 1.0f);
     for (int frame = -1; frame <= 1; ++frame)
         for (int line = 0; line < p.lines; ++line) {
@@ -174,7 +175,7 @@ std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start
             for (int b = static_cast<int>(std::ceil(burst)) - 1 - early; b < burst + 4 * p.scale - 1 + late; ++b) {
                 if (b < 0 || b >= bins) continue;
                 const bool mangled = mangleFirst && line == 0;
-                runs[static_cast<std::size_t>(b)] = toneRun(p, mangled ? 1000 : 2969.0, 0.3f);
+                runs[static_cast<std::size_t>(b)] = toneRun(p, mangled ? 1000 : burstHz, 0.3f);
                 sizes[static_cast<std::size_t>(b)] = 0.3f;
             }
             const int before = static_cast<int>(std::ceil(burst)) - 2;
@@ -223,6 +224,49 @@ TEST(LineGrid, TheFrontsDoubtTheSlipOnlyWhereTheBacksDo) {
         if (grid.confidence >= 1) {
             EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
         }
+    }
+}
+
+// Bursts beside black that the channel leaves turning 16 degrees beyond
+// white: a receiver tuned 45 Hz low takes 6 of them away. Its black, read
+// as low, gives them back.
+TEST(LineGrid, BurstsBesideBlackAreSeenByAReceiverTunedLow) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const int from = 200;
+    for (const double mistune : {0.0, -45.0}) {
+        SCOPED_TRACE(mistune);
+        std::vector<float> sizes;
+        const std::vector<cf> runs = burstFold(p, from, from + 1900, false, sizes, 0, 0, 1727.7 + mistune, 2458.4 + mistune);
+        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+        ASSERT_TRUE(grid.present);
+        EXPECT_GE(grid.confidence, 1);
+        EXPECT_NEAR(std::remainder(grid.start - (from + 1900), p.nominalPeriod), 0, 1.0);
+    }
+}
+
+// The restart's jump can turn the frame's first burst further than the
+// rest, its top higher and its back edge, half way down from it, a sample
+// early: on the grid before the step. Taken for the frame's first, not for
+// the last of the frame before.
+TEST(LineGrid, AFirstBurstFarStrongerThanTheRestIsTheRestartsToo) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const int from = 200;
+    for (const double start : {300.0, 1900.0, 3700.0}) {
+        SCOPED_TRACE(start);
+        std::vector<float> sizes;
+        std::vector<cf> runs = burstFold(p, from, from + start, false, sizes, 0, 0, 2348.4, 2548.4);
+        for (int frame = -1; frame <= 1; ++frame) {
+            const int first = from + static_cast<int>(start + frame * p.nominalPeriod);  // the burst's first run
+            for (int b = first; b < first + 4; ++b) {
+                if (b < 0 || b >= static_cast<int>(runs.size())) continue;
+                const bool last = b == first + 3;
+                runs[static_cast<std::size_t>(b)] = toneRun(p, last ? 2348.4 : 2969.0, last ? 1.0f : 0.3f);
+                sizes[static_cast<std::size_t>(b)] = last ? 1.0f : 0.3f;
+            }
+        }
+        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+        ASSERT_TRUE(grid.present);
+        EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
     }
 }
 
