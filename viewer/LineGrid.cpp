@@ -39,12 +39,15 @@ constexpr int MaxOddBursts = 2;
 // 50 Hz takes away. Where a quarter of the frame's runs (DarkShare; of
 // those at least DarkSize of the mean size, so that the swallowed bursts
 // are left out) turn less than black does, white is read lower by as much,
-// up to the mistuning allowed for, less TransientShare of that: the
-// channel's ringing at the picture's edges takes some runs below black by
-// itself.
+// less TransientShare of the mistuning allowed for (the channel's ringing
+// at the picture's edges takes some runs below black by itself) and up to
+// all of it; not at all where that comes to less than LeastShare of it: a
+// burst barely seen is placed badly, and a receiver tuned a little off
+// then only changes which bursts count.
 constexpr double DarkShare = 0.25;
 constexpr float DarkSize = 0.5f;
 constexpr double TransientShare = 0.2;
+constexpr double LeastShare = 0.3;
 // The slip is clear when putting it anywhere else fits the bursts' places
 // worse by this share of a slip squared.
 constexpr double SlipShare = 0.5;
@@ -241,7 +244,8 @@ double whiteLowered(const std::complex<float>* runs, const float* sizes, int fro
     if (tones.empty()) return 0;
     const auto darkest = tones.begin() + static_cast<long>(DarkShare * static_cast<double>(tones.size()));
     std::nth_element(tones.begin(), darkest, tones.end());
-    return std::clamp(-p.whiteTurn - *darkest - TransientShare * p.mistuneTurn, 0.0, p.mistuneTurn);
+    const double low = std::min(-p.whiteTurn - *darkest - TransientShare * p.mistuneTurn, p.mistuneTurn);
+    return low >= LeastShare * p.mistuneTurn ? low : 0.0;
 }
 
 }  // namespace
