@@ -208,6 +208,18 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
             fit.misfit[static_cast<std::size_t>(j)] = std::min(fit.misfit[static_cast<std::size_t>(j)], fit.misfit[static_cast<std::size_t>(j + 1)]);
             fit.misfit[static_cast<std::size_t>(j + 1)] = 1e300;
         }
+    // So about the fold's first burst, the same as burst `lines`: a step
+    // just before it falls after burst lines - 1, with the common place a
+    // step later.
+    const std::size_t last = static_cast<std::size_t>(lines - 1);
+    if (!even[0] && !even[static_cast<std::size_t>(lines)] && fit.misfit[0] <= fit.misfit[last] + 1e-9) {
+        if (fit.slip == 0) {
+            fit.slip = lines - 1;
+            fit.best = fitStep(at, beside, even, extra, lines - 1);
+        }
+        fit.misfit[last] = std::min(fit.misfit[last], fit.misfit[0]);
+        fit.misfit[0] = 1e300;
+    }
     double second = 1e300;
     for (int j = 0; j < lines; ++j)
         if (j != fit.slip) second = std::min(second, fit.misfit[static_cast<std::size_t>(j)]);

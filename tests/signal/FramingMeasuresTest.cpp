@@ -247,11 +247,11 @@ TEST(LineGrid, BurstsBesideBlackAreSeenByAReceiverTunedLow) {
 // The restart's jump can turn the frame's first burst further than the
 // rest, its top higher and its back edge, half way down from it, a sample
 // early: on the grid before the step. Taken for the frame's first, not for
-// the last of the frame before.
+// the last of the frame before, also where the fold starts on it.
 TEST(LineGrid, AFirstBurstFarStrongerThanTheRestIsTheRestartsToo) {
     const rx::FramingParameters p = rx::framingParameters(10000);
     const int from = 200;
-    for (const double start : {300.0, 1900.0, 3700.0}) {
+    for (const double start : {60.0, 300.0, 1900.0, 3700.0}) {
         SCOPED_TRACE(start);
         std::vector<float> sizes;
         std::vector<cf> runs = burstFold(p, from, from + start, false, sizes, 0, 0, 2348.4, 2548.4);
