@@ -30,8 +30,8 @@ struct FoldFinding {
     double lineTurnConfidence = 0;  // the restart's turn at the grid's line starts
     double lineTurnStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
-    double whiteLowered = 0;     // the grid's LineGrid::whiteLowered
     bool someBursts = false;     // or at least at some: the sender sends them
+    double whiteLowered = 0;     // the grid's LineGrid::whiteLowered
     double coherence = 0;        // how alike the folded frames are, 0..1
 };
 

@@ -21,8 +21,8 @@ struct LineGrid {
     double confidence = 0;  // >= 1 when the slip stands clear of every other gap
     double start = 0;       // where a frame starts, in bins of the fold
     int slip = 0;           // the bursts' step falls after this line's burst
-    // How much less than white's turn a run turns at white, in radians:
-    // the frame's darkest tones turn less than black's by as much.
+    // How much lower than white's own turn white is read, in radians: 0
+    // unless the frame's darkest tones show the receiver clearly tuned low.
     double whiteLowered = 0;
     // For every place of the step: whether the bursts' front edges fit it
     // at least as well as any other (but the place a burst before it).
