@@ -59,6 +59,14 @@ constexpr float HalfHeight = 0.5f;
 // be fitted.
 constexpr double BesideGap = 0, BesideSamples = 4;
 constexpr double ToneSpread = 0.05;
+// Through a voice channel the tone beside a burst draws its edge aside by
+// a curve, least in the middle of the tones, which a straight share takes
+// for a step where the tones beside the bursts span most of black to white
+// (grey bars or a gradient across the lines). Where their deviation is at
+// least CurveSpread of white's turn from the tones' middle, a share of the
+// tone squared is fitted too; where they spread less, a curve only fits
+// what else draws the edges and takes the step with it.
+constexpr double CurveSpread = 0.5;
 // A burst stands on the grid after the step where it lies nearer that
 // grid than the one before the step.
 constexpr double FirstOnGrid = 0.5;
@@ -118,16 +126,19 @@ double burstTurnEdge(const std::complex<float>* turned, int n, int top, double b
 namespace {
 
 // A step after burst `j` fitted: the places less the step, as a common
-// place plus a share of the tone beside each burst (least squares).
+// place plus a share of the tone beside each burst, and where the tones
+// spread widely a share of its square (least squares).
 struct StepFit {
     int j = 0;
     double squares = 1e300;  // the misfit over the bursts used
     double base = 0;         // the common place
     double share = 0, toneMean = 0;
+    double curve = 0, squareMean = 0;
     // How far burst k stands off the fit.
     double off(const std::vector<double>& at, const std::vector<double>& beside, double extra, int k) const {
         const std::size_t i = static_cast<std::size_t>(k);
-        return at[i] - (k > j ? extra : 0) - base - share * (beside[i] - toneMean);
+        const double tone = beside[i] - toneMean;
+        return at[i] - (k > j ? extra : 0) - base - share * tone - curve * (tone * tone - squareMean);
     }
 };
 
@@ -141,9 +152,10 @@ struct SlipFit {
     std::vector<double> misfit;  // of every step
 };
 
-// A step after burst `j` fitted over the bursts `used`.
+// A step after burst `j` fitted over the bursts `used`; the curve where the
+// tones' mean square about their mean is at least `curveSquares`.
 StepFit fitStep(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& used,
-                double extra, int j) {
+                double extra, int j, double curveSquares) {
     StepFit fit;
     fit.j = j;
     const int teeth = static_cast<int>(at.size());
@@ -166,6 +178,24 @@ StepFit fitStep(const std::vector<double>& at, const std::vector<double>& beside
             cross += (at[static_cast<std::size_t>(k)] - (k > j ? extra : 0)) * tone;
         }
     fit.share = toneSquares > ToneSpread ? cross / toneSquares : 0;
+    if (toneSquares > ToneSpread && toneSquares >= curveSquares * count) {
+        // The tone and its square (less its mean) together.
+        fit.squareMean = toneSquares / count;
+        double mixed = 0, curveSquaresSum = 0, curveCross = 0;
+        for (int k = 0; k < teeth; ++k)
+            if (used[static_cast<std::size_t>(k)]) {
+                const double tone = beside[static_cast<std::size_t>(k)] - fit.toneMean;
+                const double square = tone * tone - fit.squareMean;
+                mixed += tone * square;
+                curveSquaresSum += square * square;
+                curveCross += (at[static_cast<std::size_t>(k)] - (k > j ? extra : 0)) * square;
+            }
+        const double det = toneSquares * curveSquaresSum - mixed * mixed;
+        if (det > 1e-6 * toneSquares * curveSquaresSum) {
+            fit.share = (cross * curveSquaresSum - curveCross * mixed) / det;
+            fit.curve = (curveCross * toneSquares - cross * mixed) / det;
+        }
+    }
     fit.squares = 0;
     for (int k = 0; k < teeth; ++k)
         if (used[static_cast<std::size_t>(k)]) {
@@ -179,7 +209,7 @@ StepFit fitStep(const std::vector<double>& at, const std::vector<double>& beside
 // best (odd bursts left out). With `leaveOutFirst` the burst after each
 // step tried is left out too (a step just before it then fits as well).
 SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside, const std::vector<bool>& even,
-                double extra, int lines, bool leaveOutFirst = false) {
+                double extra, int lines, double curveSquares, bool leaveOutFirst = false) {
     SlipFit fit;
     fit.misfit.assign(static_cast<std::size_t>(lines), 1e300);
     std::vector<bool> used = even;
@@ -187,7 +217,7 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
     for (int j = 0; j < lines; ++j) {
         const std::size_t after = static_cast<std::size_t>(j + 1);
         if (leaveOutFirst) used[after] = false;
-        const StepFit step = fitStep(at, beside, used, extra, j);
+        const StepFit step = fitStep(at, beside, used, extra, j, curveSquares);
         used[after] = even[after];
         fit.misfit[static_cast<std::size_t>(j)] = step.squares;
         if (step.squares < 1e300 && (first || step.squares < fit.misfit[static_cast<std::size_t>(fit.slip)])) {
@@ -215,7 +245,7 @@ SlipFit fitSlip(const std::vector<double>& at, const std::vector<double>& beside
     if (!even[0] && !even[static_cast<std::size_t>(lines)] && fit.misfit[0] <= fit.misfit[last] + 1e-9) {
         if (fit.slip == 0) {
             fit.slip = lines - 1;
-            fit.best = fitStep(at, beside, even, extra, lines - 1);
+            fit.best = fitStep(at, beside, even, extra, lines - 1, curveSquares);
         }
         fit.misfit[last] = std::min(fit.misfit[last], fit.misfit[0]);
         fit.misfit[0] = 1e300;
@@ -350,8 +380,9 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     // well as any other (but the one a burst before it, which leaving the
     // first out makes fit alike), the slip is not clear.
     const double extra = period - p.lines * line;
-    SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines);
-    const SlipFit fronts = fitSlip(front, toneBefore, even, extra, p.lines, true);
+    const double curveSquares = CurveSpread * CurveSpread * p.whiteTurn * p.whiteTurn;
+    SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines, curveSquares);
+    const SlipFit fronts = fitSlip(front, toneBefore, even, extra, p.lines, curveSquares, true);
     grid.slip = fit.slip;
     auto frontsFitAt = [&](int slip, bool orLater) {
         double others = 1e300;
