@@ -181,18 +181,18 @@ StepFit fitStep(const std::vector<double>& at, const std::vector<double>& beside
     if (toneSquares > ToneSpread && toneSquares >= curveSquares * count) {
         // The tone and its square (less its mean) together.
         fit.squareMean = toneSquares / count;
-        double mixed = 0, curveSquaresSum = 0, curveCross = 0;
+        double mixed = 0, squareSquares = 0, curveCross = 0;
         for (int k = 0; k < teeth; ++k)
             if (used[static_cast<std::size_t>(k)]) {
                 const double tone = beside[static_cast<std::size_t>(k)] - fit.toneMean;
                 const double square = tone * tone - fit.squareMean;
                 mixed += tone * square;
-                curveSquaresSum += square * square;
+                squareSquares += square * square;
                 curveCross += (at[static_cast<std::size_t>(k)] - (k > j ? extra : 0)) * square;
             }
-        const double det = toneSquares * curveSquaresSum - mixed * mixed;
-        if (det > 1e-6 * toneSquares * curveSquaresSum) {
-            fit.share = (cross * curveSquaresSum - curveCross * mixed) / det;
+        const double det = toneSquares * squareSquares - mixed * mixed;
+        if (det > 1e-6 * toneSquares * squareSquares) {
+            fit.share = (cross * squareSquares - curveCross * mixed) / det;
             fit.curve = (curveCross * toneSquares - cross * mixed) / det;
         }
     }
