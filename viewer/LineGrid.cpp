@@ -70,6 +70,12 @@ constexpr double CurveSpread = 0.5;
 // A burst stands on the grid after the step where it lies nearer that
 // grid than the one before the step.
 constexpr double FirstOnGrid = 0.5;
+// The front edges doubt the back edges' step only where they fit the
+// bursts' places nearly as well: where the best step the fronts find fits
+// them FrontsWorse times as badly as the backs' step fits the backs (a
+// picture whose tone before the bursts changes sharply from line to line,
+// a rose), the fronts say nothing about where the step is.
+constexpr double FrontsWorse = 1.5;
 
 double median(std::vector<double> v) {
     std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
@@ -411,7 +417,9 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (onGridAfter(fit.slip + 2, false)) fit.clearness = std::min(fit.clearness, 0.0);
     if (onGridAfter(fit.slip + 1, true) && onGridAfter(fit.slip + 2, true))
         grid.frontsFit[static_cast<std::size_t>(fit.slip)] = frontsFitAt(fit.slip, true);
-    if (!grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
+    const double frontsBest = *std::min_element(fronts.misfit.begin(), fronts.misfit.end());
+    const bool frontsTell = frontsBest <= FrontsWorse * fit.misfit[static_cast<std::size_t>(fit.slip)];
+    if (frontsTell && !grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
     grid.confidence = fit.clearness / (SlipShare * extra * extra);
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.

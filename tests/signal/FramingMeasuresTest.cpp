@@ -227,6 +227,35 @@ TEST(LineGrid, TheFrontsDoubtTheSlipOnlyWhereTheBacksDo) {
     }
 }
 
+// A picture whose tone before the bursts changes sharply from line to line
+// draws their front edges aside, here a sample early on every other line
+// and on the frame's first half (where the fronts alone would put the
+// step), while the backs keep the step: fronts that fit the bursts worse
+// than the backs do say nothing.
+TEST(LineGrid, FrontsDrawnAsideByThePictureDoNotDoubtTheBacks) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    const int from = 200;
+    for (const double start : {300.0, 1900.0, 3700.0}) {
+        SCOPED_TRACE(start);
+        std::vector<float> sizes;
+        std::vector<cf> runs = burstFold(p, from, from + start, false, sizes);
+        for (int frame = -1; frame <= 1; ++frame)
+            for (int line = 0; line < p.lines; ++line) {
+                const int before = static_cast<int>(std::ceil(from + start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale)) - 1;
+                const int early = (line < p.lines / 2 ? 1 : 0) + line % 2;
+                for (int b = before - early; b < before; ++b) {
+                    if (b < 0 || b >= static_cast<int>(runs.size())) continue;
+                    runs[static_cast<std::size_t>(b)] = toneRun(p, 2969.0, 0.3f);
+                    sizes[static_cast<std::size_t>(b)] = 0.3f;
+                }
+            }
+        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+        ASSERT_TRUE(grid.present);
+        EXPECT_GE(grid.confidence, 1);
+        EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+    }
+}
+
 // Bursts beside black that the channel leaves turning 16 degrees beyond
 // white: a receiver tuned 45 Hz low takes 6 of them away. Its black, read
 // as low, gives them back.
