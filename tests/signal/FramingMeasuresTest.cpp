@@ -187,6 +187,30 @@ std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start
     return runs;
 }
 
+// Where the burst of line `line` of frame `frame` of a fold starting at
+// `start` begins: at the line's sender sample 1.
+double burstAt(const rx::FramingParameters& p, double start, int frame, int line) {
+    return start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
+}
+
+// Runs [lo, hi) of a fold turned into a burst, as the channel leaves it.
+void markBurst(const rx::FramingParameters& p, int lo, int hi, std::vector<cf>& runs, std::vector<float>& sizes) {
+    for (int b = std::max(lo, 0); b < std::min(hi, static_cast<int>(runs.size())); ++b) {
+        runs[static_cast<std::size_t>(b)] = toneRun(p, 2969.0, 0.3f);
+        sizes[static_cast<std::size_t>(b)] = 0.3f;
+    }
+}
+
+// The grid of a fold is clear and puts the frame within `within` samples
+// of `start`.
+void expectClearGridAt(const rx::FramingParameters& p, const std::vector<cf>& runs, const std::vector<float>& sizes, int from,
+                       double start, double within) {
+    const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+    ASSERT_TRUE(grid.present);
+    EXPECT_GE(grid.confidence, 1);
+    EXPECT_NEAR(std::remainder(grid.start - start, p.nominalPeriod), 0, within);
+}
+
 TEST(LineGrid, TheSlipPlacesTheFrame) {
     for (const bool mangled : {false, true})
         for (const double start : {300.0, 1900.0, 3700.0}) {
@@ -208,7 +232,11 @@ TEST(LineGrid, TheSlipPlacesTheFrame) {
 // a sample early, and the picture the next one's: the fronts then put the
 // step a burst later, and the backs decide. Where the backs of the bursts
 // either side of the frame's start both stand late (a card's margin beside
-// a border there), the backs' step falls a burst early: not clear.
+// a border there), the backs' step falls a burst early: not clear. A
+// picture whose tone before the bursts changes sharply from line to line
+// draws their fronts aside, here a sample early on every other line and
+// on the frame's first half (where the fronts alone would put the step):
+// fronts that fit the bursts worse than the backs do say nothing.
 TEST(LineGrid, TheFrontsDoubtTheSlipOnlyWhereTheBacksDo) {
     const rx::FramingParameters p = rx::framingParameters(10000);
     const int from = 200;
@@ -224,35 +252,13 @@ TEST(LineGrid, TheFrontsDoubtTheSlipOnlyWhereTheBacksDo) {
         if (grid.confidence >= 1) {
             EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
         }
-    }
-}
-
-// A picture whose tone before the bursts changes sharply from line to line
-// draws their front edges aside, here a sample early on every other line
-// and on the frame's first half (where the fronts alone would put the
-// step), while the backs keep the step: fronts that fit the bursts worse
-// than the backs do say nothing.
-TEST(LineGrid, FrontsDrawnAsideByThePictureDoNotDoubtTheBacks) {
-    const rx::FramingParameters p = rx::framingParameters(10000);
-    const int from = 200;
-    for (const double start : {300.0, 1900.0, 3700.0}) {
-        SCOPED_TRACE(start);
-        std::vector<float> sizes;
-        std::vector<cf> runs = burstFold(p, from, from + start, false, sizes);
+        runs = burstFold(p, from, from + start, false, sizes);
         for (int frame = -1; frame <= 1; ++frame)
             for (int line = 0; line < p.lines; ++line) {
-                const int before = static_cast<int>(std::ceil(from + start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale)) - 1;
-                const int early = (line < p.lines / 2 ? 1 : 0) + line % 2;
-                for (int b = before - early; b < before; ++b) {
-                    if (b < 0 || b >= static_cast<int>(runs.size())) continue;
-                    runs[static_cast<std::size_t>(b)] = toneRun(p, 2969.0, 0.3f);
-                    sizes[static_cast<std::size_t>(b)] = 0.3f;
-                }
+                const int before = static_cast<int>(std::ceil(burstAt(p, from + start, frame, line))) - 1;
+                markBurst(p, before - (line < p.lines / 2 ? 1 : 0) - line % 2, before, runs, sizes);
             }
-        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
-        ASSERT_TRUE(grid.present);
-        EXPECT_GE(grid.confidence, 1);
-        EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+        expectClearGridAt(p, runs, sizes, from, from + start, 1.0);
     }
 }
 
@@ -315,20 +321,14 @@ TEST(LineGrid, BarsBesideTheBurstsDrawTheirBacksByACurve) {
         std::vector<cf> runs = burstFold(p, from, from + start, false, sizes);
         for (int frame = -1; frame <= 1; ++frame)
             for (int line = 0; line < p.lines; ++line) {
-                const double burst = from + start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
-                const int end = static_cast<int>(std::ceil(burst + 4 * p.scale - 1));  // the first run after the burst
+                // The first run after the burst, and the bar the line is in.
+                const int end = static_cast<int>(std::ceil(burstAt(p, from + start, frame, line) + 4 * p.scale - 1));
                 const int bar = (line / 2) % 3;
-                for (int b = end; b < end + 110; ++b)
-                    if (b >= 0 && b < static_cast<int>(runs.size())) runs[static_cast<std::size_t>(b)] = toneRun(p, bars[bar]);
-                if (bar != 1 && end >= 0 && end < static_cast<int>(runs.size())) {
-                    runs[static_cast<std::size_t>(end)] = toneRun(p, 2969.0, 0.3f);
-                    sizes[static_cast<std::size_t>(end)] = 0.3f;
-                }
+                for (int b = std::max(end, 0); b < std::min(end + 110, static_cast<int>(runs.size())); ++b)
+                    runs[static_cast<std::size_t>(b)] = toneRun(p, bars[bar]);
+                if (bar != 1) markBurst(p, end, end + 1, runs, sizes);
             }
-        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
-        ASSERT_TRUE(grid.present);
-        EXPECT_GE(grid.confidence, 1);
-        EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.5);
+        expectClearGridAt(p, runs, sizes, from, from + start, 1.5);
     }
 }
 
