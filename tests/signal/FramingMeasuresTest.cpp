@@ -155,6 +155,12 @@ TEST(FramingMeasures, TurnAgainstTheNeighbouringLinesSeesARestartInsideTheArc) {
     EXPECT_GT(turn[static_cast<std::size_t>(from + 10)], 0.1);
 }
 
+// Where the burst of line `line` of frame `frame` of a fold starting at
+// `start` begins: at the line's sender sample 1.
+double burstAt(const rx::FramingParameters& p, double start, int frame, int line) {
+    return start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
+}
+
 // A fold of frames of white (or `pictureHz`) with a line sync burst (of
 // `burstHz`, as the channel leaves it) at every line, the grid slipping by
 // a sample where the frame starts; the frame's first burst may be mangled
@@ -170,7 +176,7 @@ std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start
         for (int line = 0; line < p.lines; ++line) {
             // Sender samples 1 + 120 line .. + 4 of the frame: runs starting
             // within them dip and turn beyond white.
-            const double burst = start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
+            const double burst = burstAt(p, start, frame, line);
             const int early = line == 0 ? earlyFront : 0, late = line == 0 || line == p.lines - 1 ? lateBacks : 0;
             for (int b = static_cast<int>(std::ceil(burst)) - 1 - early; b < burst + 4 * p.scale - 1 + late; ++b) {
                 if (b < 0 || b >= bins) continue;
@@ -185,12 +191,6 @@ std::vector<cf> burstFold(const rx::FramingParameters& p, int from, double start
             }
         }
     return runs;
-}
-
-// Where the burst of line `line` of frame `frame` of a fold starting at
-// `start` begins: at the line's sender sample 1.
-double burstAt(const rx::FramingParameters& p, double start, int frame, int line) {
-    return start + frame * p.nominalPeriod + (1 + 120 * line) * p.scale;
 }
 
 // Runs [lo, hi) of a fold turned into a burst, as the channel leaves it.
@@ -220,11 +220,7 @@ TEST(LineGrid, TheSlipPlacesTheFrame) {
             std::vector<float> sizes;
             const int from = 200;
             const std::vector<cf> runs = burstFold(p, from, from + start, mangled, sizes);
-            const rx::LineGrid grid =
-                rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
-            ASSERT_TRUE(grid.present);
-            EXPECT_GE(grid.confidence, 1);
-            EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+            expectClearGridAt(p, runs, sizes, from, from + start, 1.0);
         }
 }
 
@@ -244,11 +240,9 @@ TEST(LineGrid, TheFrontsDoubtTheSlipOnlyWhereTheBacksDo) {
         SCOPED_TRACE(start);
         std::vector<float> sizes;
         std::vector<cf> runs = burstFold(p, from, from + start, false, sizes, 1, 0);
-        rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
-        EXPECT_GE(grid.confidence, 1);
-        EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
+        expectClearGridAt(p, runs, sizes, from, from + start, 1.0);
         runs = burstFold(p, from, from + start, false, sizes, 0, 1);
-        grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
+        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
         if (grid.confidence >= 1) {
             EXPECT_NEAR(std::remainder(grid.start - (from + start), p.nominalPeriod), 0, 1.0);
         }
@@ -272,10 +266,7 @@ TEST(LineGrid, BurstsBesideBlackAreSeenByAReceiverTunedLow) {
         SCOPED_TRACE(mistune);
         std::vector<float> sizes;
         const std::vector<cf> runs = burstFold(p, from, from + 1900, false, sizes, 0, 0, 1727.7 + mistune, 2458.4 + mistune);
-        const rx::LineGrid grid = rx::measureLineGrid(runs.data(), sizes.data(), static_cast<int>(runs.size()), from, p.nominalPeriod, p);
-        ASSERT_TRUE(grid.present);
-        EXPECT_GE(grid.confidence, 1);
-        EXPECT_NEAR(std::remainder(grid.start - (from + 1900), p.nominalPeriod), 0, 1.0);
+        expectClearGridAt(p, runs, sizes, from, from + 1900, 1.0);
     }
 }
 
