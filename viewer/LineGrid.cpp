@@ -384,7 +384,8 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     // by the restart just before it as well, so that one is left out of
     // their fit: unless the fronts fit the back edges' step at least as
     // well as any other (but the one a burst before it, which leaving the
-    // first out makes fit alike), the slip is not clear.
+    // first out makes fit alike), the slip is not clear, where the fronts
+    // fit the bursts nearly as well as the backs do.
     const double extra = period - p.lines * line;
     const double curveSquares = CurveSpread * CurveSpread * p.whiteTurn * p.whiteTurn;
     SlipFit fit = fitSlip(back, toneAfter, even, extra, p.lines, curveSquares);
