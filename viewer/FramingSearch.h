@@ -33,6 +33,11 @@ struct FoldFinding {
     bool someBursts = false;     // or at least at some: the sender sends them
     double whiteLowered = 0;     // the grid's LineGrid::whiteLowered
     double coherence = 0;        // how alike the folded frames are, 0..1
+    // With line sync: the start is clear only because the bursts' front
+    // edges set aside a break two or more lines from the grid's step; a
+    // break stands a line from it.
+    bool breakSetAside = false;
+    bool breakNextLine = false;
 };
 
 class FramingSearch {

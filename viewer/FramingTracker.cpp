@@ -32,6 +32,8 @@ constexpr double StillCoherence = 0.9;
 // the search must find it again within seconds.
 constexpr int TonelessToLose = 2;
 constexpr int MissesToLose = 8;
+// Folds since something that has not been seen.
+constexpr int NoneYet = 1 << 20;
 
 std::size_t powerOfTwoAtLeast(double n) {
     std::size_t size = 1;
@@ -157,6 +159,11 @@ void FramingTracker::searchFrameEnd() {
     if (searchedFrames_ >= SearchFrames) finding_ = search_.search(processed_, period_, searchedFrames_);
     confidence_ = tone ? finding_.confidence : 0;
     syncPresent_ = finding_.syncPresent;
+    // A start the bursts' front edges alone made clear is not taken within
+    // a fold of a break a line from the grid's step: the grid may be the
+    // one a line off.
+    sinceNextLineBreak_ = finding_.breakNextLine ? 0 : std::min(sinceNextLineBreak_ + 1, NoneYet);
+    if (finding_.breakSetAside && sinceNextLineBreak_ <= p_.foldFrames) finding_.clear = false;
     // With line sync, whose grid a few frames' noise can draw a line aside,
     // a lock needs a full fold, where the restart at each line's start is
     // read too.
@@ -203,6 +210,7 @@ void FramingTracker::lockAt(const FoldFinding& found) {
 void FramingTracker::restartSearch() {
     search_.restart(processed_);
     searchedFrames_ = 0;
+    sinceNextLineBreak_ = NoneYet;
     haveFound_ = false;
     frameAlong_ = frameHeard_ = 0;
     frameRuns_ = 0;

@@ -161,6 +161,7 @@ private:
     bool searchOnly_ = false;
     double lastFound_ = 0;
     int sinceFound_ = 0;  // frames since the last clear start
+    int sinceNextLineBreak_ = 0;  // folds since a break a line from the grid's step
     FoldFinding finding_;
 
     // Following.

@@ -419,8 +419,8 @@ LineGrid measureLineGrid(const std::complex<float>* runs, const float* sizes, in
     if (onGridAfter(fit.slip + 1, true) && onGridAfter(fit.slip + 2, true))
         grid.frontsFit[static_cast<std::size_t>(fit.slip)] = frontsFitAt(fit.slip, true);
     const double frontsBest = *std::min_element(fronts.misfit.begin(), fronts.misfit.end());
-    const bool frontsTell = frontsBest <= FrontsWorse * fit.misfit[static_cast<std::size_t>(fit.slip)];
-    if (frontsTell && !grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
+    grid.frontsTell = frontsBest <= FrontsWorse * fit.misfit[static_cast<std::size_t>(fit.slip)];
+    if (grid.frontsTell && !grid.frontsFit[static_cast<std::size_t>(fit.slip)]) fit.clearness = std::min(fit.clearness, 0.0);
     grid.confidence = fit.clearness / (SlipShare * extra * extra);
     // The frame's first line follows the step; its burst stands the extra
     // sample later than the grid from the first burst puts it.

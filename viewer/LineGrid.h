@@ -27,6 +27,9 @@ struct LineGrid {
     // For every place of the step: whether the bursts' front edges fit it
     // at least as well as any other (but the place a burst before it).
     std::vector<bool> frontsFit;
+    // Whether the front edges fit the bursts' places nearly as well as the
+    // back edges do: where they do not, they say nothing about the step.
+    bool frontsTell = false;
 };
 
 // How far a run (or a sum of runs) turns beyond white, in radians: 0
