@@ -43,10 +43,12 @@ constexpr double SeamStepSamples = 16;
 // enough to doubt the grid, however much worse the grid fits the break's
 // line (big letters reaching the picture's edges draw the bursts aside on
 // every line they touch and can stand the slip clear lines off), unless
-// the bursts' front edges set it aside: where they fit the bursts nearly
-// as well as the backs do, fit the grid's step best and not the break's,
-// and the break lies two or more lines from the step (at 15 dB a page
-// with little on it leaves faint breaks anywhere). A break a line from
+// the bursts' front edges set it aside: where the break is short of
+// clear, the fronts fit the bursts nearly as well as the backs do, fit the
+// grid's step best and not the break's, and the break lies two or more
+// lines from the step (at 15 dB a page with little on it leaves faint
+// breaks anywhere; big letters leave the grid's step lines off with the
+// fronts, and a clear break where the frame starts). A break a line from
 // the step they do not set aside: there the grid may be the one a line
 // off (a picture's column beside the frame's start draws backs and fronts
 // alike), and the tracker takes no start they set a break aside for
@@ -344,8 +346,8 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool turnBearsOut = found.lineTurnConfidence > 0 && apart(found.lineTurnStart, found.breakStart) <= AgreeSamples * p_.scale;
         const double breakWeight = found.breakConfidence + (turnBearsOut ? found.lineTurnConfidence : 0.0);
         const bool breakNear = breakWeight >= BreakVeto && !sameLine;
-        const bool frontsSetAside = grid.frontsTell && !frontsAgree && grid.frontsFit[static_cast<std::size_t>(grid.slip)] &&
-                                    std::abs(linesOff) >= 2;
+        const bool frontsSetAside = breakWeight < 1 && grid.frontsTell && !frontsAgree &&
+                                    grid.frontsFit[static_cast<std::size_t>(grid.slip)] && std::abs(linesOff) >= 2;
         const bool breakSeen = breakNear && !frontsSetAside;
         const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * breakWeight);
         found.breakSetAside = gridWins && breakNear && found.gridConfidence < Outweighs * breakWeight;

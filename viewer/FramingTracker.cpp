@@ -34,6 +34,7 @@ constexpr int TonelessToLose = 2;
 constexpr int MissesToLose = 8;
 // Folds since something that has not been seen.
 constexpr int NoneYet = 1 << 20;
+constexpr int BreakStoodFolds = 4;
 
 std::size_t powerOfTwoAtLeast(double n) {
     std::size_t size = 1;
@@ -159,11 +160,20 @@ void FramingTracker::searchFrameEnd() {
     if (searchedFrames_ >= SearchFrames) finding_ = search_.search(processed_, period_, searchedFrames_);
     confidence_ = tone ? finding_.confidence : 0;
     syncPresent_ = finding_.syncPresent;
-    // A start the bursts' front edges alone made clear is not taken within
-    // a fold of a break a line from the grid's step: the grid may be the
-    // one a line off.
+    // A start the bursts' front edges alone made clear, setting a break
+    // aside, is not taken within a fold of a break a line from the grid's
+    // step (the grid may be the one a line off), nor where the break has
+    // stood in one place BreakStoodFolds folds running: a restart does,
+    // whereas a faint break the noise leaves moves on within a few folds
+    // (big letters reaching the picture's edges can stand the grid's step
+    // lines off with the fronts, and leave a faint restart).
     sinceNextLineBreak_ = finding_.breakNextLine ? 0 : std::min(sinceNextLineBreak_ + 1, NoneYet);
-    if (finding_.breakSetAside && sinceNextLineBreak_ <= p_.foldFrames) finding_.clear = false;
+    const bool breakStays = breakStood_ > 0 && finding_.period > 0 &&
+                            std::abs(std::remainder(finding_.breakStart - lastBreak_, finding_.period)) <= AgreeSamples * p_.scale;
+    breakStood_ = breakStays ? breakStood_ + 1 : 1;
+    lastBreak_ = finding_.breakStart;
+    if (finding_.breakSetAside && (sinceNextLineBreak_ <= p_.foldFrames || breakStood_ >= BreakStoodFolds))
+        finding_.clear = false;
     // With line sync, whose grid a few frames' noise can draw a line aside,
     // a lock needs a full fold, where the restart at each line's start is
     // read too.
@@ -211,6 +221,7 @@ void FramingTracker::restartSearch() {
     search_.restart(processed_);
     searchedFrames_ = 0;
     sinceNextLineBreak_ = NoneYet;
+    breakStood_ = 0;
     haveFound_ = false;
     frameAlong_ = frameHeard_ = 0;
     frameRuns_ = 0;

@@ -162,6 +162,8 @@ private:
     double lastFound_ = 0;
     int sinceFound_ = 0;  // frames since the last clear start
     int sinceNextLineBreak_ = 0;  // folds since a break a line from the grid's step
+    int breakStood_ = 0;          // folds running the break has stood where it stands
+    double lastBreak_ = 0;
     FoldFinding finding_;
 
     // Following.
