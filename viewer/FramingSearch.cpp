@@ -47,12 +47,13 @@ constexpr double SeamStepSamples = 16;
 // clear, the fronts fit the bursts nearly as well as the backs do, fit the
 // grid's step best and not the break's, and the break lies two or more
 // lines from the step (at 15 dB a page with little on it leaves faint
-// breaks anywhere; big letters leave the grid's step lines off with the
-// fronts, and a clear break where the frame starts). A break a line from
-// the step they do not set aside: there the grid may be the one a line
-// off (a picture's column beside the frame's start draws backs and fronts
-// alike), and the tracker takes no start they set a break aside for
-// within a fold of such a break. Two pieces that agree add up.
+// breaks anywhere). A break a line from the step they do not set aside:
+// there the grid may be the one a line off (a picture's column beside the
+// frame's start draws backs and fronts alike). The tracker takes no start
+// they set a break aside for within a fold of a break a line off, nor
+// where the break stays put: big letters stand the step lines off with
+// the fronts too, and leave a faint restart where the frame starts. Two
+// pieces that agree add up.
 constexpr double AgreeSamples = 3;
 constexpr double LateSamples = nbtv::SyncPulseSamples + 1;
 constexpr double Outweighs = 3;
