@@ -35,6 +35,8 @@ constexpr int MissesToLose = 8;
 // Folds since something that has not been seen.
 constexpr int NoneYet = 1 << 20;
 constexpr int BreakStoodFolds = 4;
+// Analytic samples worked out together.
+constexpr std::size_t AnalyticBlock = 4;
 
 std::size_t powerOfTwoAtLeast(double n) {
     std::size_t size = 1;
@@ -48,6 +50,12 @@ FramingTracker::FramingTracker(int sampleRate) { reset(sampleRate); }
 
 void FramingTracker::reset(int sampleRate) {
     p_ = framingParameters(sampleRate);
+    tapsRe_.clear();
+    tapsIm_.clear();
+    for (const auto& tap : p_.analyticTaps) {
+        tapsRe_.push_back(tap.real());
+        tapsIm_.push_back(tap.imag());
+    }
     ringMask_ = powerOfTwoAtLeast(HeldFrames * (p_.nominalPeriod + p_.maxPeriodError) + HeldMargin) - 1;
     ring_.assign(ringMask_ + 1, 128);
     total_ = 0;
@@ -77,8 +85,10 @@ void FramingTracker::feed(const std::uint8_t* samples, std::size_t count) {
     const std::size_t piece = (ringMask_ + 1) / 4;
     while (count > 0) {
         const std::size_t n = std::min(count, piece);
-        for (std::size_t i = 0; i < n; ++i)
-            ring_[static_cast<std::size_t>(total_ + static_cast<std::int64_t>(i)) & ringMask_] = samples[i];
+        // Up to the ring's end, then from its start.
+        const std::size_t at = static_cast<std::size_t>(total_) & ringMask_, first = std::min(n, ring_.size() - at);
+        std::copy(samples, samples + first, ring_.begin() + static_cast<std::ptrdiff_t>(at));
+        std::copy(samples + first, samples + n, ring_.begin());
         total_ += static_cast<std::int64_t>(n);
         samples += n;
         count -= n;
@@ -113,21 +123,33 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
     for (std::size_t i = 0; i < x.size(); ++i)
         x[i] = static_cast<float>(sampleAt(first - reach + static_cast<std::int64_t>(i))) - 128.0f;
     analytic_.resize(analyticCount);
-    const std::complex<float>* taps = p_.analyticTaps.data();
-    // Four outputs at a time, each summing its taps newest input first.
+    // A block of outputs at a time, each summing its taps newest input
+    // first, the real and imaginary parts in arrays of their own so that a
+    // block goes through vector registers (every frame followed with line
+    // sync works out the runs about all 32 bursts).
+    const int taps = 2 * reach + 1;
     std::size_t i = 0;
-    for (; i + 4 <= analyticCount; i += 4) {
-        std::complex<float> sum[4] = {};
-        const float* at = x.data() + i + 2 * static_cast<std::size_t>(reach);  // input i, newest first
-        for (int k = 0; k <= 2 * reach; ++k)
-            for (int j = 0; j < 4; ++j) sum[j] += taps[k] * at[j - k];
-        for (int j = 0; j < 4; ++j) analytic_[i + static_cast<std::size_t>(j)] = sum[j];
+    for (; i + AnalyticBlock <= analyticCount; i += AnalyticBlock) {
+        float re[AnalyticBlock] = {}, im[AnalyticBlock] = {};
+        const float* newest = x.data() + i + 2 * static_cast<std::size_t>(reach);  // input i, newest first
+        for (int k = 0; k < taps; ++k) {
+            const float tapRe = tapsRe_[static_cast<std::size_t>(k)], tapIm = tapsIm_[static_cast<std::size_t>(k)];
+            const float* in = newest - k;
+            for (std::size_t j = 0; j < AnalyticBlock; ++j) {
+                re[j] += tapRe * in[j];
+                im[j] += tapIm * in[j];
+            }
+        }
+        for (std::size_t j = 0; j < AnalyticBlock; ++j) analytic_[i + j] = {re[j], im[j]};
     }
     for (; i < analyticCount; ++i) {
-        std::complex<float> sum = 0;
-        const float* at = x.data() + i + 2 * static_cast<std::size_t>(reach);
-        for (int k = 0; k <= 2 * reach; ++k) sum += taps[k] * at[-k];
-        analytic_[i] = sum;
+        float re = 0, im = 0;
+        const float* newest = x.data() + i + 2 * static_cast<std::size_t>(reach);
+        for (int k = 0; k < taps; ++k) {
+            re += tapsRe_[static_cast<std::size_t>(k)] * newest[-k];
+            im += tapsIm_[static_cast<std::size_t>(k)] * newest[-k];
+        }
+        analytic_[i] = {re, im};
     }
     for (std::int64_t i = 0; i < count; ++i)
         search_.put(first + i,

@@ -140,6 +140,7 @@ private:
     std::int64_t total_ = 0;
     std::vector<float> scratch_;                 // samples being searched
     std::vector<std::complex<float>> analytic_;  // and their analytic samples
+    std::vector<float> tapsRe_, tapsIm_;         // the discriminator's taps, apart
 
     FramingState state_ = FramingState::Searching;
     double confidence_ = 0;
