@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "core/SignalFormat.h"
@@ -218,6 +219,7 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
     offsets.reserve(static_cast<std::size_t>(p_.lines));
     std::vector<float> w(static_cast<std::size_t>(width));
     std::vector<std::complex<float>> turned(static_cast<std::size_t>(width));
+    std::vector<float> turn(static_cast<std::size_t>(width));
     const std::int64_t toneSpan = toneBesideSpan(p_);
     for (int k = 0; k < p_.lines; ++k) {
         const std::int64_t centre = std::llround(expected + edgePlace + k * line), first = centre - reach;
@@ -226,6 +228,8 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
             const std::complex<float> turnedRun = runs.runAt(first + o) * beyondWhite_;
             turned[static_cast<std::size_t>(o)] = turnedRun;
             const double beyond = turnedBeyondWhite(turnedRun);
+            // The turn is known where it is beyond white (and so above 0).
+            turn[static_cast<std::size_t>(o)] = beyond > 0 ? static_cast<float>(beyond) : std::numeric_limits<float>::quiet_NaN();
             w[static_cast<std::size_t>(o)] = static_cast<float>(burstWeight(beyond, runs.sizeAt(first + o), meanSize));
             furthest = std::max(furthest, beyond);
         }
@@ -242,8 +246,8 @@ bool FramingFollow::burstError(const FramingSearch& runs, double expected, doubl
             after += runs.runAt(afterFrom + n);
             before += runs.runAt(beforeFrom + n);
         }
-        const double back = burstTurnEdge(turned.data(), width, rough.top, fastArg(after * beyondWhite_), rough.back);
-        const double front = burstTurnEdge(turned.data(), width, rough.top, fastArg(before * beyondWhite_), rough.front, false);
+        const double back = burstTurnEdge(turned.data(), turn.data(), width, rough.top, fastArg(after * beyondWhite_), rough.back);
+        const double front = burstTurnEdge(turned.data(), turn.data(), width, rough.top, fastArg(before * beyondWhite_), rough.front, false);
         offsets.push_back(static_cast<double>(first) + 0.5 * (front + back) - (expected + middlePlace + k * line));
     }
     if (offsets.size() < BurstLines * p_.lines) return false;

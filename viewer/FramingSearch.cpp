@@ -131,6 +131,21 @@ void FramingSearch::reset(const FramingParameters& p) {
 
 void FramingSearch::restart(std::int64_t from) { from_ = from; }
 
+void FramingSearch::put(std::int64_t first, const float* re, const float* im, std::size_t count) {
+    // Up to the ring's end, then on from its start.
+    while (count > 0) {
+        const std::size_t at = static_cast<std::size_t>(first) & mask_, piece = std::min(count, runs_.size() - at);
+        for (std::size_t i = 0; i < piece; ++i) {
+            runs_[at + i] = {re[i], im[i]};
+            sizes_[at + i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
+        }
+        re += piece;
+        im += piece;
+        first += static_cast<std::int64_t>(piece);
+        count -= piece;
+    }
+}
+
 float FramingSearch::weakSize(const Fold& fold, int bins) const {
     double total = 0;
     for (int b = 0; b < bins; ++b) total += fold.sizes[static_cast<std::size_t>(b)];

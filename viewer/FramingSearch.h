@@ -53,6 +53,8 @@ public:
         runs_[i] = run;
         sizes_[i] = std::sqrt(std::norm(run));
     }
+    // The run phasors of samples first .. first + count - 1.
+    void put(std::int64_t first, const float* re, const float* im, std::size_t count);
     std::complex<float> runAt(std::int64_t n) const {
         return n < from_ ? std::complex<float>{} : runs_[static_cast<std::size_t>(n) & mask_];
     }

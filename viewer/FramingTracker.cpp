@@ -99,7 +99,7 @@ void FramingTracker::feed(const std::uint8_t* samples, std::size_t count) {
 void FramingTracker::advance() {
     for (;;) {
         if (state_ == FramingState::Locked) {
-            if (total_ < followEventAt()) return;
+            if (total_ < followAt_) return;
             followFrame();
             continue;
         }
@@ -120,16 +120,25 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
     const std::size_t analyticCount = static_cast<std::size_t>(count + p_.run);
     std::vector<float>& x = scratch_;
     x.resize(analyticCount + 2 * static_cast<std::size_t>(reach));
-    for (std::size_t i = 0; i < x.size(); ++i)
-        x[i] = static_cast<float>(sampleAt(first - reach + static_cast<std::int64_t>(i))) - 128.0f;
-    analytic_.resize(analyticCount);
+    // Silence before the first sample, then the ring up to its end and on
+    // from its start.
+    std::int64_t n = first - reach;
+    std::size_t i = 0;
+    for (; i < x.size() && n < 0; ++i, ++n) x[i] = 0.0f;
+    while (i < x.size()) {
+        const std::size_t at = static_cast<std::size_t>(n) & ringMask_, piece = std::min(x.size() - i, ring_.size() - at);
+        for (std::size_t j = 0; j < piece; ++j) x[i + j] = static_cast<float>(ring_[at + j]) - 128.0f;
+        i += piece;
+        n += static_cast<std::int64_t>(piece);
+    }
+    analyticRe_.resize(analyticCount);
+    analyticIm_.resize(analyticCount);
     // A block of outputs at a time, each summing its taps newest input
     // first, the real and imaginary parts in arrays of their own so that a
     // block goes through vector registers (every frame followed with line
     // sync works out the runs about all 32 bursts).
     const int taps = 2 * reach + 1;
-    std::size_t i = 0;
-    for (; i + AnalyticBlock <= analyticCount; i += AnalyticBlock) {
+    for (i = 0; i + AnalyticBlock <= analyticCount; i += AnalyticBlock) {
         float re[AnalyticBlock] = {}, im[AnalyticBlock] = {};
         const float* newest = x.data() + i + 2 * static_cast<std::size_t>(reach);  // input i, newest first
         for (int k = 0; k < taps; ++k) {
@@ -140,7 +149,8 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
                 im[j] += tapIm * in[j];
             }
         }
-        for (std::size_t j = 0; j < AnalyticBlock; ++j) analytic_[i + j] = {re[j], im[j]};
+        std::copy(re, re + AnalyticBlock, analyticRe_.begin() + static_cast<std::ptrdiff_t>(i));
+        std::copy(im, im + AnalyticBlock, analyticIm_.begin() + static_cast<std::ptrdiff_t>(i));
     }
     for (; i < analyticCount; ++i) {
         float re = 0, im = 0;
@@ -149,11 +159,30 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
             re += tapsRe_[static_cast<std::size_t>(k)] * newest[-k];
             im += tapsIm_[static_cast<std::size_t>(k)] * newest[-k];
         }
-        analytic_[i] = {re, im};
+        analyticRe_[i] = re;
+        analyticIm_[i] = im;
     }
-    for (std::int64_t i = 0; i < count; ++i)
-        search_.put(first + i,
-                    analytic_[static_cast<std::size_t>(i + p_.run)] * std::conj(analytic_[static_cast<std::size_t>(i)]));
+    // Each run phasor is the later analytic sample times the conjugate of
+    // the earlier, (a + ib)(c - id), written out (a block at a time too).
+    runRe_.resize(static_cast<std::size_t>(count));
+    runIm_.resize(static_cast<std::size_t>(count));
+    const float* are = analyticRe_.data();
+    const float* aim = analyticIm_.data();
+    const float* lre = are + p_.run;
+    const float* lim = aim + p_.run;
+    std::size_t k = 0;
+    for (; k + AnalyticBlock <= runRe_.size(); k += AnalyticBlock) {
+        float re[AnalyticBlock], im[AnalyticBlock];
+        for (std::size_t j = 0; j < AnalyticBlock; ++j) re[j] = lre[k + j] * are[k + j] + lim[k + j] * aim[k + j];
+        for (std::size_t j = 0; j < AnalyticBlock; ++j) im[j] = lim[k + j] * are[k + j] - lre[k + j] * aim[k + j];
+        std::copy(re, re + AnalyticBlock, runRe_.begin() + static_cast<std::ptrdiff_t>(k));
+        std::copy(im, im + AnalyticBlock, runIm_.begin() + static_cast<std::ptrdiff_t>(k));
+    }
+    for (; k < runRe_.size(); ++k) {
+        runRe_[k] = lre[k] * are[k] + lim[k] * aim[k];
+        runIm_[k] = lim[k] * are[k] - lre[k] * aim[k];
+    }
+    search_.put(first, runRe_.data(), runIm_.data(), runRe_.size());
 }
 
 void FramingTracker::searchSamples(std::int64_t last) {
@@ -235,6 +264,7 @@ void FramingTracker::lockAt(const FoldFinding& found) {
     lastFoundStart_ = found.start;
     period_ = found.period;
     follow_.lock(found.start, found.period, found.syncPresent, found.whiteLowered);
+    planFollow();
     missed_ = 0;
     toneless_ = 0;
 }
@@ -265,20 +295,19 @@ void FramingTracker::loseLock(double nextStart) {
     restartSearch();
 }
 
-std::int64_t FramingTracker::followEventAt() const {
-    // The runs of the last window, and the samples they reach.
-    std::vector<std::pair<std::int64_t, std::int64_t>> windows;
-    follow_.windows(windows);
+void FramingTracker::planFollow() {
+    // The runs of the next frame's windows, and the samples they reach.
+    follow_.windows(windows_);
     std::int64_t last = 0;
-    for (const auto& window : windows) last = std::max(last, window.second);
-    return last + p_.run + p_.analyticReach + 1;
+    for (const auto& window : windows_) last = std::max(last, window.second);
+    followAt_ = last + p_.run + p_.analyticReach + 1;
 }
 
 void FramingTracker::followFrame() {
-    follow_.windows(windows_);
     for (const auto& [first, last] : windows_)
         putRuns(first, last);
     const FramingFollow::Step step = follow_.follow(search_);
+    planFollow();
     period_ = follow_.period();
     confidence_ = step.confidence;
     syncPresent_ = step.bursts;

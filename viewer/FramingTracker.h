@@ -132,15 +132,17 @@ private:
     void lockAt(const FoldFinding& found);
     void loseLock(double nextStart);
     void restartSearch();
-    std::int64_t followEventAt() const;
+    // The next frame's windows, and the sample the tracker follows it at.
+    void planFollow();
 
     FramingParameters p_;
     std::vector<std::uint8_t> ring_;
     std::size_t ringMask_ = 0;
     std::int64_t total_ = 0;
-    std::vector<float> scratch_;                 // samples being searched
-    std::vector<std::complex<float>> analytic_;  // and their analytic samples
-    std::vector<float> tapsRe_, tapsIm_;         // the discriminator's taps, apart
+    std::vector<float> scratch_;                  // samples being searched
+    std::vector<float> analyticRe_, analyticIm_;  // their analytic samples
+    std::vector<float> runRe_, runIm_;            // and run phasors
+    std::vector<float> tapsRe_, tapsIm_;          // the discriminator's taps, apart
 
     FramingState state_ = FramingState::Searching;
     double confidence_ = 0;
@@ -170,6 +172,7 @@ private:
     // Following.
     FramingFollow follow_;
     std::vector<std::pair<std::int64_t, std::int64_t>> windows_;
+    std::int64_t followAt_ = 0;
     int missed_ = 0, toneless_ = 0;
 
     std::deque<FrameStart> starts_;

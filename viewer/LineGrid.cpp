@@ -86,8 +86,16 @@ double median(std::vector<double> v) {
 
 BurstEdges burstEdges(const float* weight, int n) {
     BurstEdges edges;
-    const int top = static_cast<int>(std::max_element(weight, weight + n) - weight);
-    const float half = HalfHeight * weight[top];
+    // The first highest weight, kept in hand (rather than read back through
+    // a pointer to it each step, which makes every step wait on a load).
+    int top = 0;
+    float highest = weight[0];
+    for (int i = 1; i < n; ++i)
+        if (weight[i] > highest) {
+            highest = weight[i];
+            top = i;
+        }
+    const float half = HalfHeight * highest;
     edges.top = top;
     edges.back = n - 1;
     for (int i = top; i + 1 < n; ++i)
@@ -104,9 +112,14 @@ BurstEdges burstEdges(const float* weight, int n) {
     return edges;
 }
 
-double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back) {
-    double peak = fastArg(turned[top]);
-    for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, static_cast<double>(fastArg(turned[i])));
+double burstTurnEdge(const std::complex<float>* turned, float* turn, int n, int top, double beside, double otherwise, bool back) {
+    const auto angleAt = [&](int i) -> double {
+        float& angle = turn[i];
+        if (std::isnan(angle)) angle = fastArg(turned[i]);
+        return angle;
+    };
+    double peak = angleAt(top);
+    for (int i = std::max(0, top - 1); i <= std::min(n - 1, top + 1); ++i) peak = std::max(peak, angleAt(i));
     const double half = 0.5 * (peak + beside);
     // A phasor whose turn, the short way round from `half`, is not below it
     // lies at or beyond half.
@@ -117,14 +130,12 @@ double burstTurnEdge(const std::complex<float>* turned, int n, int top, double b
         return off >= 0;
     };
     const int step = back ? 1 : -1;
-    double angle = fastArg(turned[top]);
     for (int i = top; i + step >= 0 && i + step < n; i += step) {
-        const double next = fastArg(turned[i + step]);
+        const double angle = angleAt(i), next = angleAt(i + step);
         if (atOrBeyond(angle) && !atOrBeyond(next)) {
             const double a = angle - half, b = next - half;
             return a - b > 0 ? i + step * a / (a - b) : i;
         }
-        angle = next;
     }
     return otherwise;
 }

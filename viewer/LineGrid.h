@@ -71,11 +71,14 @@ BurstEdges burstEdges(const float* weight, int n);
 // tone beside it (`beside`, radians from white), after the top (its back
 // edge) or before it (its front edge), by linear interpolation;
 // `otherwise` where it never does. turned[0..n) are the run phasors times
-// beyondWhite, so that their angles are the turns from white. A smoothed
+// beyondWhite, so that their angles are the turns from white; turn[0..n)
+// holds those angles (fastArg) where they are known already, and NaN where
+// not, and is filled in where they are read. A smoothed
 // step crosses its midpoint in the same place whatever tone it falls to,
 // where a burst's weight, cut off at white, falls through half its top
 // earlier the darker that tone.
-double burstTurnEdge(const std::complex<float>* turned, int n, int top, double beside, double otherwise, bool back = true);
+double burstTurnEdge(const std::complex<float>* turned, float* turn, int n, int top, double beside, double otherwise,
+                     bool back = true);
 
 // Where the sender's line sync burst stands in its line: the start of a
 // frame lies this many samples before the back edge of its first line's

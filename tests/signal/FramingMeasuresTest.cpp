@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -337,8 +338,12 @@ TEST(LineGrid, TurnEdgesHaveTheBurstsMiddleWhateverLiesBeside) {
             const double fall = std::clamp((std::abs(i - centre) - plateau) / ramp, 0.0, 1.0);
             turned[static_cast<std::size_t>(i)] = std::polar(1.0f, static_cast<float>(top - (top - beside) * fall));
         }
-        const double back = rx::burstTurnEdge(turned.data(), 21, centre, after, -1, true);
-        const double front = rx::burstTurnEdge(turned.data(), 21, centre, before, -1, false);
+        // The turns are worked out where read, or taken as known.
+        std::vector<float> unknown(21, std::numeric_limits<float>::quiet_NaN()), known(21);
+        for (int i = 0; i < 21; ++i) known[static_cast<std::size_t>(i)] = rx::fastArg(turned[static_cast<std::size_t>(i)]);
+        const double back = rx::burstTurnEdge(turned.data(), unknown.data(), 21, centre, after, -1, true);
+        const double front = rx::burstTurnEdge(turned.data(), unknown.data(), 21, centre, before, -1, false);
+        EXPECT_EQ(rx::burstTurnEdge(turned.data(), known.data(), 21, centre, after, -1, true), back);
         EXPECT_NEAR(back - front, 2 * plateau + ramp, 1e-4);
         EXPECT_NEAR(0.5 * (front + back), centre, 1e-4);
     }
