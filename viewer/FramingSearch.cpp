@@ -12,6 +12,9 @@ namespace rx {
 
 namespace {
 
+// Run phasors put into the ring together.
+constexpr std::size_t PutBlock = 4;
+
 // What makes the break clear: its peak, once the line-periodic part is
 // taken out, is at least BreakFloor high, RivalRatio times anything else in
 // the frame and BreakSigmas deviations above the frame's mean.
@@ -135,10 +138,15 @@ void FramingSearch::put(std::int64_t first, const float* re, const float* im, st
     // Up to the ring's end, then on from its start.
     while (count > 0) {
         const std::size_t at = static_cast<std::size_t>(first) & mask_, piece = std::min(count, runs_.size() - at);
-        for (std::size_t i = 0; i < piece; ++i) {
-            runs_[at + i] = {re[i], im[i]};
-            sizes_[at + i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
+        // A block at a time (for vector registers), then the rest.
+        std::size_t i = 0;
+        for (; i + PutBlock <= piece; i += PutBlock) {
+            float size[PutBlock];
+            for (std::size_t j = 0; j < PutBlock; ++j) size[j] = std::sqrt(re[i + j] * re[i + j] + im[i + j] * im[i + j]);
+            std::copy(size, size + PutBlock, sizes_.begin() + static_cast<std::ptrdiff_t>(at + i));
         }
+        for (; i < piece; ++i) sizes_[at + i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
+        for (i = 0; i < piece; ++i) runs_[at + i] = {re[i], im[i]};
         re += piece;
         im += piece;
         first += static_cast<std::int64_t>(piece);
