@@ -7,6 +7,7 @@
 #include "core/SignalFormat.h"
 #include "viewer/FramingMeasures.h"
 #include "viewer/LineGrid.h"
+#include "viewer/RingPieces.h"
 
 namespace rx {
 
@@ -135,23 +136,20 @@ void FramingSearch::reset(const FramingParameters& p) {
 void FramingSearch::restart(std::int64_t from) { from_ = from; }
 
 void FramingSearch::put(std::int64_t first, const float* re, const float* im, std::size_t count) {
-    // Up to the ring's end, then on from its start.
-    while (count > 0) {
-        const std::size_t at = static_cast<std::size_t>(first) & mask_, piece = std::min(count, runs_.size() - at);
+    forRingPieces(first, count, mask_, [&](std::size_t done, std::size_t at, std::size_t n) {
+        const float* pieceRe = re + done;
+        const float* pieceIm = im + done;
         // A block at a time (for vector registers), then the rest.
         std::size_t i = 0;
-        for (; i + PutBlock <= piece; i += PutBlock) {
+        for (; i + PutBlock <= n; i += PutBlock) {
             float size[PutBlock];
-            for (std::size_t j = 0; j < PutBlock; ++j) size[j] = std::sqrt(re[i + j] * re[i + j] + im[i + j] * im[i + j]);
+            for (std::size_t j = 0; j < PutBlock; ++j)
+                size[j] = std::sqrt(pieceRe[i + j] * pieceRe[i + j] + pieceIm[i + j] * pieceIm[i + j]);
             std::copy(size, size + PutBlock, sizes_.begin() + static_cast<std::ptrdiff_t>(at + i));
         }
-        for (; i < piece; ++i) sizes_[at + i] = std::sqrt(re[i] * re[i] + im[i] * im[i]);
-        for (i = 0; i < piece; ++i) runs_[at + i] = {re[i], im[i]};
-        re += piece;
-        im += piece;
-        first += static_cast<std::int64_t>(piece);
-        count -= piece;
-    }
+        for (; i < n; ++i) sizes_[at + i] = std::sqrt(pieceRe[i] * pieceRe[i] + pieceIm[i] * pieceIm[i]);
+        for (i = 0; i < n; ++i) runs_[at + i] = {pieceRe[i], pieceIm[i]};
+    });
 }
 
 float FramingSearch::weakSize(const Fold& fold, int bins) const {

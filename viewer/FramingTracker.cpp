@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "viewer/RingPieces.h"
 
 namespace rx {
 
@@ -85,10 +86,9 @@ void FramingTracker::feed(const std::uint8_t* samples, std::size_t count) {
     const std::size_t piece = (ringMask_ + 1) / 4;
     while (count > 0) {
         const std::size_t n = std::min(count, piece);
-        // Up to the ring's end, then from its start.
-        const std::size_t at = static_cast<std::size_t>(total_) & ringMask_, first = std::min(n, ring_.size() - at);
-        std::copy(samples, samples + first, ring_.begin() + static_cast<std::ptrdiff_t>(at));
-        std::copy(samples + first, samples + n, ring_.begin());
+        forRingPieces(total_, n, ringMask_, [&](std::size_t done, std::size_t at, std::size_t m) {
+            std::copy(samples + done, samples + done + m, ring_.begin() + static_cast<std::ptrdiff_t>(at));
+        });
         total_ += static_cast<std::int64_t>(n);
         samples += n;
         count -= n;
@@ -120,17 +120,13 @@ void FramingTracker::putRuns(std::int64_t first, std::int64_t last) {
     const std::size_t analyticCount = static_cast<std::size_t>(count + p_.run);
     std::vector<float>& x = scratch_;
     x.resize(analyticCount + 2 * static_cast<std::size_t>(reach));
-    // Silence before the first sample, then the ring up to its end and on
-    // from its start.
-    std::int64_t n = first - reach;
-    std::size_t i = 0;
-    for (; i < x.size() && n < 0; ++i, ++n) x[i] = 0.0f;
-    while (i < x.size()) {
-        const std::size_t at = static_cast<std::size_t>(n) & ringMask_, piece = std::min(x.size() - i, ring_.size() - at);
-        for (std::size_t j = 0; j < piece; ++j) x[i + j] = static_cast<float>(ring_[at + j]) - 128.0f;
-        i += piece;
-        n += static_cast<std::int64_t>(piece);
-    }
+    // Silence before the first sample, then the ring.
+    const std::int64_t from = first - reach;
+    std::size_t i = static_cast<std::size_t>(std::clamp<std::int64_t>(-from, 0, static_cast<std::int64_t>(x.size())));
+    std::fill(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(i), 0.0f);
+    forRingPieces(from + static_cast<std::int64_t>(i), x.size() - i, ringMask_, [&](std::size_t done, std::size_t at, std::size_t m) {
+        for (std::size_t j = 0; j < m; ++j) x[i + done + j] = static_cast<float>(ring_[at + j]) - 128.0f;
+    });
     analyticRe_.resize(analyticCount);
     analyticIm_.resize(analyticCount);
     // A block of outputs at a time, each summing its taps newest input

@@ -60,4 +60,25 @@ TEST(FramingFollow, ReadsOnlyTheWindowsItAsksFor) {
     }
 }
 
+// The tracker puts a window's runs in at once; across the ring's end they
+// read back as runs put in one by one do.
+TEST(FramingSearch, RunsPutTogetherReadAsRunsPutOneByOne) {
+    const rx::FramingParameters p = rx::framingParameters(10000);
+    rx::FramingSearch together, single;
+    together.reset(p);
+    single.reset(p);
+    const std::int64_t first = together.reach() + 1 - 6;  // six places before the ring's end
+    std::vector<float> re, im;
+    for (int i = 0; i < 15; ++i) {
+        re.push_back(0.5f * static_cast<float>(i) - 3);
+        im.push_back(static_cast<float>(i * i) / 7);
+        single.put(first + i, {re.back(), im.back()});
+    }
+    together.put(first, re.data(), im.data(), re.size());
+    for (std::int64_t n = first - 1; n <= first + 15; ++n) {
+        EXPECT_EQ(together.runAt(n), single.runAt(n)) << n - first;
+        EXPECT_EQ(together.sizeAt(n), single.sizeAt(n)) << n - first;
+    }
+}
+
 }  // namespace

@@ -324,6 +324,16 @@ TEST(LineGrid, BarsBesideTheBurstsDrawTheirBacksByACurve) {
     }
 }
 
+// A burst's weight with a flat top: the top is its first highest run, and
+// each edge lies where the weight falls through half the top, between runs.
+TEST(LineGrid, WeightEdgesFallThroughHalfTheTop) {
+    const std::vector<float> weight{0.1f, 0.2f, 0.8f, 1.0f, 1.0f, 0.6f, 0.3f, 0.2f};
+    const rx::BurstEdges edges = rx::burstEdges(weight.data(), static_cast<int>(weight.size()));
+    EXPECT_EQ(edges.top, 3);
+    EXPECT_NEAR(edges.front, 1.5, 1e-6);  // 0.2 to 0.8, half way
+    EXPECT_NEAR(edges.back, 5 + 1.0 / 3, 1e-6);  // 0.6 to 0.3, a third of the way
+}
+
 // A burst's turn rising from one tone and falling to another, smoothed
 // alike on both sides: its front and back edges, each half way to the tone
 // beside it, have their middle at the burst's middle whatever the tones.
