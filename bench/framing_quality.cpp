@@ -31,7 +31,14 @@
 //   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
 //   FRAMING_QUALITY_SYNC=off|on         the sender's line sync off or on only
 //   FRAMING_QUALITY_RUNS=1              one line per run on standard error
+//   FRAMING_QUALITY_LOCKS=1             and a line per lock: what the fold
+//                                       showed (each piece's clearness and
+//                                       how far off it stood, in sender
+//                                       samples)
 //   FRAMING_QUALITY_SEED=N              other starts, mistunings and noise
+// Without QUICK, the runs PART, ONLY, SYNC and RATE leave out are still
+// recorded (not scored), so that each run scored is the one the whole
+// bench makes: a run seen in the table can be looked at on its own.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -144,13 +151,26 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     double autoSum = 0, referenceSum = 0, handShift = 0;
     bool handSet = false;
     int scored = 0;
-    bool allRight = true, wrong = false;
+    bool allRight = true, wrong = false, wasFramed = false;
+    const bool showLocks = envSet("FRAMING_QUALITY_LOCKS");
+    // The sent frame nearest a place, and how far the place stands from its start.
+    auto nearestFrame = [&](double place) { return std::lround((place - rec.frameStart(base, 0)) / period); };
+    auto off = [&](double place) { return (place - rec.frameStart(base, nearestFrame(place))) / senderSample; };
     for (std::size_t at = 0; at < rec.samples.size(); at += chunk) {
         framed.feed(rec.samples.data() + at, std::min(chunk, rec.samples.size() - at));
         while (framed.next(s, store, arrays)) {
             const double start = framed.lastStart();
-            const long frame = std::lround((start - rec.frameStart(base, 0)) / period);
-            const double error = (start - rec.frameStart(base, frame)) / senderSample;
+            const long frame = nearestFrame(start);
+            const double error = off(start);
+            if (showLocks && framed.lastFramed() && !wasFramed) {
+                // The fold the tracker locked on (it folds no more while locked).
+                const rx::FoldFinding& f = framed.tracker().lastFinding();
+                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f%s\n",
+                             picture.name.c_str(), lineSync, receiverSync, rate, start / rate, error, f.confidence,
+                             f.breakConfidence, off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence,
+                             off(f.lineTurnStart), f.syncPresent ? ", bursts" : "");
+            }
+            wasFramed = framed.lastFramed();
             if (framed.lastFramed() && std::abs(error) >= WrongError) wrong = true;
             if (framed.lastFramed() && std::abs(error) <= FramedError && run.lockSeconds < 0)
                 run.lockSeconds = start / rate;
@@ -287,12 +307,14 @@ int main(int argc, char** argv) {
         const Part group = name.find(HeldOutMark) != std::string::npos ? Held
                            : name.find(FreshMark) != std::string::npos ? Fresh
                                                                         : Worked;
-        if (part != "all" && part != PartNames[group]) continue;
-        if (!only.empty() && name.find(only) == std::string::npos) continue;
+        const bool pictureWanted = (part == "all" || part == PartNames[group]) &&
+                                   (only.empty() || name.find(only) != std::string::npos);
+        if (!pictureWanted && quick) continue;
         const bench::CorpusPicture picture = bench::readGrey(file.string(), name, pictures);
-        ++pictures;
+        pictures += pictureWanted;
         for (const bool sync : {false, true}) {
-            if (onlySync == (sync ? "off" : "on")) continue;
+            const bool syncWanted = pictureWanted && onlySync != (sync ? "off" : "on");
+            if (!syncWanted && quick) continue;
             // The channel's linear part once per picture and sync; the
             // start within the frame, the noise and the card's clock for
             // every run.
@@ -303,11 +325,12 @@ int main(int argc, char** argv) {
                 for (const double ppm : Ppms)
                     for (const int rate : Rates) {
                         if (quick && ppm != 300) continue;
-                        if (rate != onlyRate && (onlyRate != 0 || quick) && !(onlyRate == 0 && rate == nbtv::SignalRate))
-                            continue;
+                        const bool rateWanted = rate == onlyRate || (onlyRate == 0 && (!quick || rate == nbtv::SignalRate));
+                        if (!rateWanted && quick) continue;
                         const double recordedFrame = nbtv::FrameSamples * rate / bench::SentRate;
                         const long skip = std::uniform_int_distribution<long>(0, static_cast<long>(recordedFrame))(random);
                         const bench::Recording rec = bench::record(base, rate, ppm, snr, skip, random);
+                        if (!syncWanted || !rateWanted) continue;
                         for (const bool receiverSync : {false, true}) {
                             if (receiverSync && !sync) continue;
                             Run r = score(picture, base, rec, rate, sync, receiverSync);
