@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
                     add(condition + ", bursts seen", f.syncPresent, true);
                     add(condition + ", the grid's slip", f.gridConfidence >= 1, right(f.gridStart));
                     add(condition + ", the restart at a line", f.lineTurnConfidence >= 1, right(f.lineTurnStart));
+                    add(condition + ", the fronts' misses", f.frontMissConfidence >= 1, right(f.frontMissStart));
                 }
                 add(condition + ", the search", f.clear, right(f.start));
                 add(condition + ", nothing to find", tracker.state() == rx::FramingState::NothingToFind, true);

@@ -165,10 +165,10 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             if (showLocks && framed.lastFramed() && !wasFramed) {
                 // The fold the tracker locked on (it folds no more while locked).
                 const rx::FoldFinding& f = framed.tracker().lastFinding();
-                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f%s\n",
+                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f, front miss %.2f off %+.1f%s\n",
                              picture.name.c_str(), lineSync, receiverSync, rate, start / rate, error, f.confidence,
                              f.breakConfidence, off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence,
-                             off(f.lineTurnStart), f.syncPresent ? ", bursts" : "");
+                             off(f.lineTurnStart), f.frontMissConfidence, off(f.frontMissStart), f.syncPresent ? ", bursts" : "");
             }
             wasFramed = framed.lastFramed();
             if (framed.lastFramed() && std::abs(error) >= WrongError) wrong = true;

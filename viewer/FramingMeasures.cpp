@@ -145,3 +145,78 @@ double toneStep(const std::complex<float>* runs, int n, int at, int apart, int w
 }
 
 }  // namespace rx
+
+namespace rx {
+
+namespace {
+
+// Solves a x = b for a k x k system held row by row, by elimination with
+// partial pivoting; a pivot that vanishes leaves its unknown 0.
+void solve(std::vector<std::complex<double>> a, std::vector<std::complex<double>>& b, int k, int m) {
+    auto at = [k](int r, int c) { return static_cast<std::size_t>(r * k + c); };
+    auto bat = [m](int r, int c) { return static_cast<std::size_t>(r * m + c); };
+    double scale = 0;
+    for (int i = 0; i < k; ++i) scale = std::max(scale, std::abs(a[at(i, i)]));
+    const double tiny = 1e-12 * scale;
+    std::vector<bool> vanished(static_cast<std::size_t>(k), false);
+    for (int col = 0; col < k; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < k; ++r)
+            if (std::abs(a[at(r, col)]) > std::abs(a[at(pivot, col)])) pivot = r;
+        if (!(std::abs(a[at(pivot, col)]) > tiny)) {
+            vanished[static_cast<std::size_t>(col)] = true;
+            continue;
+        }
+        for (int c = 0; c < k; ++c) std::swap(a[at(col, c)], a[at(pivot, c)]);
+        for (int c = 0; c < m; ++c) std::swap(b[bat(col, c)], b[bat(pivot, c)]);
+        for (int r = 0; r < k; ++r) {
+            if (r == col) continue;
+            const std::complex<double> f = a[at(r, col)] / a[at(col, col)];
+            if (f == 0.0) continue;
+            for (int c = col; c < k; ++c) a[at(r, c)] -= f * a[at(col, c)];
+            for (int c = 0; c < m; ++c) b[bat(r, c)] -= f * b[bat(col, c)];
+        }
+    }
+    for (int r = 0; r < k; ++r)
+        for (int c = 0; c < m; ++c)
+            b[bat(r, c)] = vanished[static_cast<std::size_t>(r)] ? 0.0 : b[bat(r, c)] / a[at(r, r)];
+}
+
+}  // namespace
+
+std::vector<double> leftOutMisses(const std::complex<double>* regressors, const std::complex<double>* values, int rows,
+                                  int k, int m) {
+    // The normal equations over every row; each row's own part is taken
+    // out of them before its prediction.
+    const std::size_t kk = static_cast<std::size_t>(k * k), km = static_cast<std::size_t>(k * m);
+    std::vector<std::complex<double>> gram(kk), cross(km);
+    auto addRow = [&](int row, double sign, std::vector<std::complex<double>>& g, std::vector<std::complex<double>>& h) {
+        const std::complex<double>* x = regressors + static_cast<std::ptrdiff_t>(row) * k;
+        const std::complex<double>* y = values + static_cast<std::ptrdiff_t>(row) * m;
+        for (int r = 0; r < k; ++r) {
+            for (int c = 0; c < k; ++c) g[static_cast<std::size_t>(r * k + c)] += sign * std::conj(x[r]) * x[c];
+            for (int c = 0; c < m; ++c) h[static_cast<std::size_t>(r * m + c)] += sign * std::conj(x[r]) * y[c];
+        }
+    };
+    for (int row = 0; row < rows; ++row) addRow(row, 1, gram, cross);
+    std::vector<double> misses(static_cast<std::size_t>(rows), 0.0);
+    std::vector<std::complex<double>> g, h;
+    for (int row = 0; row < rows; ++row) {
+        g = gram;
+        h = cross;
+        addRow(row, -1, g, h);
+        solve(g, h, k, m);
+        const std::complex<double>* x = regressors + static_cast<std::ptrdiff_t>(row) * k;
+        const std::complex<double>* y = values + static_cast<std::ptrdiff_t>(row) * m;
+        double miss = 0;
+        for (int c = 0; c < m; ++c) {
+            std::complex<double> predicted = 0;
+            for (int r = 0; r < k; ++r) predicted += x[r] * h[static_cast<std::size_t>(r * m + c)];
+            miss += std::norm(y[c] - predicted);
+        }
+        misses[static_cast<std::size_t>(row)] = miss;
+    }
+    return misses;
+}
+
+}  // namespace rx

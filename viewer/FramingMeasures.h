@@ -9,6 +9,7 @@
 #include <complex>
 #include <cstdint>
 #include <numbers>
+#include <vector>
 
 #include "viewer/FramingParameters.h"
 
@@ -118,5 +119,15 @@ double halfHeightMiddle(const float* profile, int n, const Peak& peak);
 // summed over `width` runs, in radians a run (signed; 0 when the tone is
 // the same either side). Runs outside [0, n) count for nothing.
 double toneStep(const std::complex<float>* runs, int n, int at, int apart, int width);
+
+// Linear regression, each row left out in turn: how far row i's `values`
+// (m complex numbers) stand from what the other rows, regressed on their
+// `regressors` (k complex numbers, the same in every row), predict from
+// row i's regressors; the summed squared misses, one a row. Rows are laid
+// out one after another in both arrays. A row that follows the others'
+// rule misses little however its regressors differ from theirs; one that
+// holds something they do not, much.
+std::vector<double> leftOutMisses(const std::complex<double>* regressors, const std::complex<double>* values, int rows,
+                                  int k, int m);
 
 }  // namespace rx

@@ -73,6 +73,13 @@ constexpr float LineTurnRatio = 8.0f;
 // frame's start (a border drawn round a card) leaves a break a line
 // aside, and the restart at a line, though faint, where the frame starts.
 constexpr double LineTurnVeto = 0.2;
+// The restart read against the tones about the lines' starts is clear
+// where the line it picks misses the prediction FrontMissClear times as
+// far (in amplitude, each weighed against the other lines' misses there)
+// as the next line does. Below FrontMissBearsOut of that its line is
+// another as often as one time in four: it bears out nothing.
+constexpr double FrontMissClear = 2.5;
+constexpr double FrontMissBearsOut = 0.6;
 // Without line sync, where neither the break nor its turn stands clear,
 // the turn weighted by how far the tone's size dips below that a line
 // either side: the restart's jump, which the channel passes only in part,
@@ -202,6 +209,55 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
         }
     }
     return std::min(best / LineTurnFloor, second > 0 ? best / (LineTurnRatio * second) : best / LineTurnFloor);
+}
+
+double FramingSearch::frontMiss(int margin, double period, double gridStart, int& lines) {
+    // Were the frame to start at a given line, its 32 bursts would stand
+    // a line apart from a sample after that start on. Each burst's front,
+    // the run that spans the sample before it and its neighbours, is set
+    // against the tones a little before it (the line before it ends) and a
+    // little after it (the line's own first rows): on every line but the
+    // frame's first, what the channel makes of a burst's front follows one
+    // rule, whatever the tones either side; where the frame starts, the
+    // restart does not. Each line is tried as the start, and its front's
+    // miss weighed against the other lines' misses there.
+    const double line = p_.linePeriod * period / p_.nominalPeriod;
+    const double extra = period - p_.lines * line;
+    const long before = p_.run + std::lround(2 * p_.scale), after = p_.burstSamples + std::lround(p_.scale);
+    const double centre = 0.5 * p_.run + 0.5 * p_.scale;
+    constexpr int Regressors = 5, Values = 3;
+    std::vector<std::complex<double>> x(static_cast<std::size_t>(p_.lines * Regressors)),
+        y(static_cast<std::size_t>(p_.lines * Values));
+    auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
+    double best = 0, second = 0;
+    lines = 0;
+    for (int j = 0; j < p_.lines; ++j) {
+        const double start = gridStart + j * line + (j != 0 ? extra : 0.0);
+        for (int m = 0; m < p_.lines; ++m) {
+            // The sample before line m's burst, within the fold's frame.
+            const double place = margin + std::fmod(std::fmod(start + m * line - margin, period) + period, period);
+            const long s = std::lround(place), at = std::lround(place - centre);
+            const std::size_t r = static_cast<std::size_t>(m * Regressors), v = static_cast<std::size_t>(m * Values);
+            x[r] = 1.0;
+            x[r + 1] = run(s - before);
+            x[r + 2] = run(s + after);
+            x[r + 3] = run(s - 3 * before);
+            x[r + 4] = run(s + 3 * after);
+            for (int d = 0; d < Values; ++d) y[v + static_cast<std::size_t>(d)] = run(at + d - 1);
+        }
+        const std::vector<double> misses = leftOutMisses(x.data(), y.data(), p_.lines, Regressors, Values);
+        double others = 0;
+        for (int m = 1; m < p_.lines; ++m) others += misses[static_cast<std::size_t>(m)];
+        const double here = others > 0 ? misses[0] * (p_.lines - 1) / others : 0.0;
+        if (here > best) {
+            second = best;
+            best = here;
+            lines = j;
+        } else {
+            second = std::max(second, here);
+        }
+    }
+    return second > 0 ? std::sqrt(best / second) / FrontMissClear : 0.0;
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
@@ -364,6 +420,9 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         if (frames >= p_.foldFrames) {
             found.lineTurnConfidence = lineTurn(bins, margin, found.period, grid.start, turnLines);
             found.lineTurnStart = found.gridStart + turnLines * line + (turnLines != 0 ? extra : 0.0);
+            int missLines = 0;
+            found.frontMissConfidence = frontMiss(margin, found.period, grid.start, missLines);
+            found.frontMissStart = found.gridStart + missLines * line + (missLines != 0 ? extra : 0.0);
         }
         const bool turnBearsOut = found.lineTurnConfidence > 0 && apart(found.lineTurnStart, found.breakStart) <= AgreeSamples * p_.scale;
         const double breakWeight = found.breakConfidence + (turnBearsOut ? found.lineTurnConfidence : 0.0);
@@ -374,7 +433,13 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * breakWeight);
         found.breakSetAside = gridWins && breakNear && found.gridConfidence < Outweighs * breakWeight;
         found.breakNextLine = breakNear && std::abs(linesOff) == 1;
-        const bool breakWins = breakClear && onGrid && !gridWins &&
+        // On a full fold, a break alone stands only where the lines'
+        // starts, read against the tones about them, put the restart on its
+        // line too: a line whose burst has dark tones before it and light
+        // after can leave a break of its own.
+        const bool frontMissAgrees = found.frontMissConfidence == 0 || (found.frontMissConfidence >= FrontMissBearsOut &&
+                                                                   apart(found.frontMissStart, nearest) <= AgreeSamples * p_.scale);
+        const bool breakWins = breakClear && onGrid && !gridWins && frontMissAgrees &&
                                (gridClear ? found.breakConfidence >= Outweighs * found.gridConfidence : frontsAgree);
         if (gridWins) {
             found.clear = true;
@@ -411,6 +476,11 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         } else if (found.clear && turnElsewhere && found.lineTurnConfidence >= LineTurnVeto) {
             found.clear = false;
             found.confidence = 0;
+        }
+        if (!found.clear && found.frontMissConfidence >= 1) {
+            found.clear = true;
+            found.start = found.frontMissStart;
+            found.confidence = found.frontMissConfidence;
         }
     } else {
         // Without bursts, a fold that lines the frames up best at the end

@@ -29,6 +29,10 @@ struct FoldFinding {
     double gridStart = 0;
     double lineTurnConfidence = 0;  // the restart's turn at the grid's line starts
     double lineTurnStart = 0;
+    // The restart at the grid's line starts read against the tones about
+    // each line's burst (FramingSearch::frontMiss), >= 1 when clear.
+    double frontMissConfidence = 0;
+    double frontMissStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
     bool someBursts = false;     // or at least at some: the sender sends them
     double whiteLowered = 0;     // the grid's LineGrid::whiteLowered
@@ -78,6 +82,12 @@ private:
     // starts in the fold that lines the frames up best: how clear, and
     // how many lines on from the grid's start.
     double lineTurn(int bins, int margin, double period, double gridStart, int& lines);
+    // The same places read against the tones about each line's burst:
+    // the line whose burst's front misses most what the other lines'
+    // fronts, read against the tones before and after them, predict (in
+    // `lines`), and how clear, >= 1 when it misses 2.5 times as far as the
+    // next line's.
+    double frontMiss(int margin, double period, double gridStart, int& lines);
     // Whether the tone of the fold that lines the frames up best runs on
     // across place `at` (within half the tones' span either side of it).
     bool toneRunsOnAcross(int bins, double at) const;

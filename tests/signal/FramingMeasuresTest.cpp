@@ -388,4 +388,27 @@ TEST(FrameVideo, OnTheSendersGridAtItsRate) {
     for (int m = 2; m < 3800; ++m) ASSERT_NEAR(video[static_cast<std::size_t>(m)], plain.videoSignal[static_cast<std::size_t>(m)], 1e-5) << m;
 }
 
+// Rows that follow one linear rule miss nothing when left out, however
+// their regressors differ; the one row that holds something else misses
+// by what it holds, and a regressor that is the same on every row (so
+// that the rule cannot be solved for uniquely) does not upset the rest.
+TEST(FramingMeasures, LeftOutMissesPickTheRowThatBreaksTheRule) {
+    using cd = std::complex<double>;
+    constexpr int Rows = 32, K = 4, M = 2;
+    std::vector<cd> x(Rows * K), y(Rows * M);
+    for (int r = 0; r < Rows; ++r) {
+        const cd before = std::polar(1.0, 0.3 * r), after = std::polar(0.5 + 0.01 * r * r, -0.7 * r);
+        const cd row[K] = {1.0, before, after, 1.0};
+        std::copy(row, row + K, x.begin() + r * K);
+        y[static_cast<std::size_t>(r * M)] = cd(0.2, 0.1) + 0.6 * before - cd(0, 0.3) * after;
+        y[static_cast<std::size_t>(r * M + 1)] = cd(-0.4, 0) + cd(0.1, 0.2) * before + 0.9 * after;
+    }
+    y[static_cast<std::size_t>(7 * M)] += cd(0, 0.05);
+    const std::vector<double> misses = rx::leftOutMisses(x.data(), y.data(), Rows, K, M);
+    EXPECT_GT(misses[7], 0.05 * 0.05 * 0.9);
+    for (int r = 0; r < Rows; ++r) {
+        if (r != 7) EXPECT_LT(misses[static_cast<std::size_t>(r)], 0.01 * misses[7]) << r;
+    }
+}
+
 }  // namespace
