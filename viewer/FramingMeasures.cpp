@@ -151,20 +151,22 @@ namespace rx {
 namespace {
 
 // Solves a x = b for a k x k system held row by row, by elimination with
-// partial pivoting; a pivot that vanishes leaves its unknown 0.
-void solve(std::vector<std::complex<double>> a, std::vector<std::complex<double>>& b, int k, int m) {
+// partial pivoting, in place (a is left worked over, b holds x); a pivot
+// that vanishes leaves its unknown 0.
+void solve(std::vector<std::complex<double>>& a, std::vector<std::complex<double>>& b, int k, int m) {
     auto at = [k](int r, int c) { return static_cast<std::size_t>(r * k + c); };
     auto bat = [m](int r, int c) { return static_cast<std::size_t>(r * m + c); };
     double scale = 0;
     for (int i = 0; i < k; ++i) scale = std::max(scale, std::abs(a[at(i, i)]));
     const double tiny = 1e-12 * scale;
-    std::vector<bool> vanished(static_cast<std::size_t>(k), false);
+    constexpr int MostUnknowns = 16;
+    bool vanished[MostUnknowns] = {};
     for (int col = 0; col < k; ++col) {
         int pivot = col;
         for (int r = col + 1; r < k; ++r)
             if (std::abs(a[at(r, col)]) > std::abs(a[at(pivot, col)])) pivot = r;
         if (!(std::abs(a[at(pivot, col)]) > tiny)) {
-            vanished[static_cast<std::size_t>(col)] = true;
+            vanished[col] = true;
             continue;
         }
         for (int c = 0; c < k; ++c) std::swap(a[at(col, c)], a[at(pivot, c)]);
@@ -179,7 +181,7 @@ void solve(std::vector<std::complex<double>> a, std::vector<std::complex<double>
     }
     for (int r = 0; r < k; ++r)
         for (int c = 0; c < m; ++c)
-            b[bat(r, c)] = vanished[static_cast<std::size_t>(r)] ? 0.0 : b[bat(r, c)] / a[at(r, r)];
+            b[bat(r, c)] = vanished[r] ? 0.0 : b[bat(r, c)] / a[at(r, r)];
 }
 
 }  // namespace

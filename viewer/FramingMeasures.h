@@ -126,7 +126,7 @@ double toneStep(const std::complex<float>* runs, int n, int at, int apart, int w
 // row i's regressors; the summed squared misses, one a row. Rows are laid
 // out one after another in both arrays. A row that follows the others'
 // rule misses little however its regressors differ from theirs; one that
-// holds something they do not, much.
+// holds something they do not, much. At most 16 regressors.
 std::vector<double> leftOutMisses(const std::complex<double>* regressors, const std::complex<double>* values, int rows,
                                   int k, int m);
 

@@ -34,7 +34,10 @@
 //   the line (the grid's own unless it is far clearer), as does the turn
 //   measure read at the grid's 32 line starts only, where the bursts and
 //   the picture's rows either side cancel and the restart's jump is left
-//   at the one where the frame starts.
+//   at the one where the frame starts. So, too, does a regression of each
+//   burst's front on the tones about it (complex least squares, each line
+//   left out in turn), tried with each line start as the frame's: the
+//   fronts follow one rule on every line but the one the restart precedes.
 // - Tracking loop (FramingFollow.h). Once locked, only windows about the
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each
