@@ -95,6 +95,22 @@ constexpr float DipSigmas = 8.0f;
 
 double breakConfidence(const Peak& peak) { return peakClearness(peak, BreakFloor, RivalRatio, BreakSigmas); }
 
+// The highest of a row of values, where it stands, and the next highest.
+template <typename T>
+struct TopTwo {
+    T best = 0, second = 0;
+    int at = 0;
+    void take(T here, int where) {
+        if (here > best) {
+            second = best;
+            best = here;
+            at = where;
+        } else {
+            second = std::max(second, here);
+        }
+    }
+};
+
 }  // namespace
 
 bool FramingSearch::toneRunsOnAcross(int bins, double at) const {
@@ -187,8 +203,7 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
     const int inFrame = static_cast<int>(std::floor(period));
     turn_.assign(static_cast<std::size_t>(bins), 0.0f);
     turnProfile(best_.runs.data(), best_.sizes.data(), bins, margin, inFrame, line, weakSize(best_, bins), turn_.data());
-    float best = 0, second = 0;
-    lines = 0;
+    TopTwo<float> top;
     for (int j = 0; j < p_.lines; ++j) {
         // The run that spans the restart, were the frame to start there.
         const double at = gridStart + j * line + (j != 0 ? extra : 0.0) - 0.5 * p_.run - 0.5 * p_.scale;
@@ -200,15 +215,10 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
             if (i < margin) i += inFrame;
             here = std::max(here, turn_[static_cast<std::size_t>(i)]);
         }
-        if (here > best) {
-            second = best;
-            best = here;
-            lines = j;
-        } else {
-            second = std::max(second, here);
-        }
+        top.take(here, j);
     }
-    return std::min(best / LineTurnFloor, second > 0 ? best / (LineTurnRatio * second) : best / LineTurnFloor);
+    lines = top.at;
+    return std::min(top.best / LineTurnFloor, top.second > 0 ? top.best / (LineTurnRatio * top.second) : top.best / LineTurnFloor);
 }
 
 double FramingSearch::frontMiss(int margin, double period, double gridStart, int& lines) {
@@ -229,8 +239,7 @@ double FramingSearch::frontMiss(int margin, double period, double gridStart, int
     std::vector<std::complex<double>> x(static_cast<std::size_t>(p_.lines * Regressors)),
         y(static_cast<std::size_t>(p_.lines * Values));
     auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
-    double best = 0, second = 0;
-    lines = 0;
+    TopTwo<double> top;
     for (int j = 0; j < p_.lines; ++j) {
         const double start = gridStart + j * line + (j != 0 ? extra : 0.0);
         for (int m = 0; m < p_.lines; ++m) {
@@ -249,15 +258,10 @@ double FramingSearch::frontMiss(int margin, double period, double gridStart, int
         double others = 0;
         for (int m = 1; m < p_.lines; ++m) others += misses[static_cast<std::size_t>(m)];
         const double here = others > 0 ? misses[0] * (p_.lines - 1) / others : 0.0;
-        if (here > best) {
-            second = best;
-            best = here;
-            lines = j;
-        } else {
-            second = std::max(second, here);
-        }
+        top.take(here, j);
     }
-    return second > 0 ? std::sqrt(best / second) / FrontMissClear : 0.0;
+    lines = top.at;
+    return top.second > 0 ? std::sqrt(top.best / top.second) / FrontMissClear : 0.0;
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
