@@ -80,6 +80,9 @@ constexpr double LineTurnVeto = 0.2;
 // another as often as one time in four: it bears out nothing.
 constexpr double FrontMissClear = 2.5;
 constexpr double FrontMissBearsOut = 0.6;
+// The restart at a line alone, where the fronts' misses do not bear it
+// out, needs to be this clear.
+constexpr double TurnAloneClear = 1.5;
 // Without line sync, where neither the break nor its turn stands clear,
 // the turn weighted by how far the tone's size dips below that a line
 // either side: the restart's jump, which the channel passes only in part,
@@ -466,11 +469,19 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // about another line nothing is, even where it is itself far from
         // clear.
         const bool turnElsewhere = apart(found.start, found.lineTurnStart) > AgreeSamples * p_.scale;
+        // Alone, a faint restart at a line stands only where the fronts'
+        // misses bear it out: a bordered card's margin turns its burst's
+        // front against the lines either side as a faint restart does.
+        const bool frontsBearTurnOut = found.frontMissConfidence >= FrontMissBearsOut &&
+                                       apart(found.frontMissStart, found.lineTurnStart) <= AgreeSamples * p_.scale;
+        const bool turnStands = found.lineTurnConfidence >= TurnAloneClear || frontsBearTurnOut;
         if (found.lineTurnConfidence >= 1) {
             if (!found.clear) {
-                found.clear = true;
-                found.start = found.lineTurnStart;
-                found.confidence = found.lineTurnConfidence;
+                if (turnStands) {
+                    found.clear = true;
+                    found.start = found.lineTurnStart;
+                    found.confidence = found.lineTurnConfidence;
+                }
             } else if (!turnElsewhere) {
                 found.confidence += found.lineTurnConfidence;
             } else {
