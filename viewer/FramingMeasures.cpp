@@ -144,10 +144,6 @@ double toneStep(const std::complex<float>* runs, int n, int at, int apart, int w
     return std::arg(after * std::conj(before));
 }
 
-}  // namespace rx
-
-namespace rx {
-
 namespace {
 
 // Solves a x = b for a k x k system held row by row, by elimination with
