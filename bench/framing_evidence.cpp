@@ -103,9 +103,10 @@ int main(int argc, char** argv) {
                 const std::string condition = std::string(sync ? "sync on " : "sync off") + ", " +
                                               (snr > 0 ? std::to_string(static_cast<int>(snr)) + " dB" : "clean");
                 if (verbose)
-                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, line %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
+                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, line %5.2f at %+7.1f, fronts %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
                                  file.stem().c_str(), condition.c_str(), f.coherence, f.breakConfidence, off(f.breakStart),
-                                 f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart), f.clear, f.confidence, off(f.start));
+                                 f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart), f.frontMissConfidence,
+                                 off(f.frontMissStart), f.clear, f.confidence, off(f.start));
                 add(condition + ", the break", f.breakConfidence >= 1, right(f.breakStart));
                 if (sync) {
                     add(condition + ", bursts seen", f.syncPresent, true);
