@@ -31,6 +31,9 @@
 //   FRAMING_QUALITY_ONLY=TEXT           pictures whose name holds TEXT
 //   FRAMING_QUALITY_SYNC=off|on         the sender's line sync off or on only
 //   FRAMING_QUALITY_RUNS=1              one line per run on standard error
+//                                       (with the reference's score where
+//                                       the hand moved it, and unmoved,
+//                                       cut at the true start)
 //   FRAMING_QUALITY_LOCKS=1             and a line per lock: what the fold
 //                                       showed (each piece's clearness and
 //                                       how far off it stood, in sender
@@ -128,6 +131,7 @@ struct Run {
     int rate = 0;
     Outcome outcome = NotFramed;
     double automatic = 0, reference = 0;  // mean scores over the scored frames
+    double atStart = 0;                   // the reference's, cut at the true start (unmoved)
     double lockSeconds = -1;              // the first frame shown framed and right
     double handShift = 0;                 // where the reference was set, sender samples from the start
     double worstError = 0;                // the largest placement error of a framed frame scored, sender samples
@@ -142,13 +146,13 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     run.receiverSync = receiverSync;
     const rx::ReceiverSettings s = settingsFor(rate, receiverSync);
     rx::FramedPictures framed(rate, 1);
-    rx::PictureStore store, reference;
+    rx::PictureStore store, reference, unmovedStore;
     rx::FrameArrays arrays = rx::makeFrameArrays(nbtv::FrameSamples), work;
     std::vector<float> video;
     const double period = rec.period(), senderSample = rec.samplesPerSent;
     const double scoredFrom = ScoredFromSeconds * rate;
     const std::size_t chunk = static_cast<std::size_t>(std::lround(period));
-    double autoSum = 0, referenceSum = 0, handShift = 0;
+    double autoSum = 0, referenceSum = 0, atStartSum = 0, handShift = 0;
     bool handSet = false;
     int scored = 0;
     bool allRight = true, wrong = false, wasFramed = false;
@@ -180,16 +184,16 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             // (a channel draws the picture a little aside; a hand would set
             // the frame there once).
             const auto& sent = picture.frame(frame);
-            auto referencePicture = [&](double shift) {
+            auto referencePicture = [&](double shift, rx::PictureStore& into) {
                 rx::frameVideo(rec.samples.data(), static_cast<std::int64_t>(rec.samples.size()),
                                rec.frameStart(base, frame) + shift * senderSample, period, s, work, video);
-                rx::scanFrame(video.data(), rx::frameVideoSettings(s), reference);
-                return correlation(reference, sent, lineSync);
+                rx::scanFrame(video.data(), rx::frameVideoSettings(s), into);
+                return correlation(into, sent, lineSync);
             };
             if (!handSet) {
                 double best = -2;
                 for (double shift = -HandReach; shift <= HandReach + 1e-9; shift += HandStep) {
-                    const double score = referencePicture(shift);
+                    const double score = referencePicture(shift, reference);
                     if (score > best) {
                         best = score;
                         handShift = shift;
@@ -197,9 +201,14 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
                 }
                 handSet = true;
             }
-            referencePicture(handShift);
+            // (The line timing with Sync on leaves some rows as the frame
+            // before drew them: each reference keeps its own picture.)
+            const double unmoved = referencePicture(0, unmovedStore);
+            referencePicture(handShift, reference);
             autoSum += correlation(*framed.shown(), sent, lineSync);
-            referenceSum += correlation(reference, sent, lineSync);
+            const double moved = correlation(reference, sent, lineSync);
+            referenceSum += moved;
+            atStartSum += unmoved;
             ++scored;
             if (!framed.lastFramed() || std::abs(error) > FramedError) allRight = false;
             run.meanError += error;
@@ -213,6 +222,7 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     if (scored > 0) run.meanError /= scored;
     run.automatic = scored > 0 ? autoSum / scored : 0;
     run.reference = scored > 0 ? referenceSum / scored : 0;
+    run.atStart = scored > 0 ? atStartSum / scored : 0;
     if (wrong)
         run.outcome = Wrong;
     else if (scored > 0 && allRight && run.automatic >= run.reference - ScoreMargin)
@@ -342,10 +352,10 @@ int main(int argc, char** argv) {
                             r.ppm = ppm;
                             r.rate = rate;
                             if (verbose)
-                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f worst %.1f mean %+.2f unframed %d\n",
+                                std::fprintf(stderr, "%-24s sync %d/%d snr %2.0f ppm %+4.0f rate %5d: %-9s auto %.3f ref %.3f lock %.2f hand %+.1f worst %.1f mean %+.2f unframed %d start %.3f\n",
                                              name.c_str(), sync, receiverSync, snr, ppm, rate,
                                              r.outcome == Framed ? "framed" : r.outcome == Wrong ? "WRONG" : "not",
-                                             r.automatic, r.reference, r.lockSeconds, r.handShift, r.worstError, r.meanError, r.unframedScored);
+                                             r.automatic, r.reference, r.lockSeconds, r.handShift, r.worstError, r.meanError, r.unframedScored, r.atStart);
                             runs.push_back(r);
                         }
                     }
