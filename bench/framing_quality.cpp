@@ -157,6 +157,7 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     int scored = 0;
     bool allRight = true, wrong = false, wasFramed = false;
     const bool showLocks = envSet("FRAMING_QUALITY_LOCKS");
+    const bool showRuns = envSet("FRAMING_QUALITY_RUNS");
     // The sent frame nearest a place, and how far the place stands from its start.
     auto nearestFrame = [&](double place) { return std::lround((place - rec.frameStart(base, 0)) / period); };
     auto off = [&](double place) { return (place - rec.frameStart(base, nearestFrame(place))) / senderSample; };
@@ -203,7 +204,7 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             }
             // (The line timing with Sync on leaves some rows as the frame
             // before drew them: each reference keeps its own picture.)
-            const double unmoved = referencePicture(0, unmovedStore);
+            const double unmoved = showRuns ? referencePicture(0, unmovedStore) : 0.0;
             referencePicture(handShift, reference);
             autoSum += correlation(*framed.shown(), sent, lineSync);
             const double moved = correlation(reference, sent, lineSync);
