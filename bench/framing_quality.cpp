@@ -205,9 +205,8 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             // (The line timing with Sync on leaves some rows as the frame
             // before drew them: each reference keeps its own picture.)
             const double unmoved = showRuns ? referencePicture(0, unmovedStore) : 0.0;
-            referencePicture(handShift, reference);
+            const double moved = referencePicture(handShift, reference);
             autoSum += correlation(*framed.shown(), sent, lineSync);
-            const double moved = correlation(reference, sent, lineSync);
             referenceSum += moved;
             atStartSum += unmoved;
             ++scored;
