@@ -31,6 +31,8 @@ namespace {
 constexpr int SentFrames = 12;
 constexpr int FoldedFrames = 8;
 constexpr double RightSamples = 3;
+// The backs' fit counted as clear (the search takes it only with the grid).
+constexpr double BacksClear = 1.2;
 constexpr double Snrs[] = {0, 20, 15};
 
 struct Count {
@@ -103,16 +105,17 @@ int main(int argc, char** argv) {
                 const std::string condition = std::string(sync ? "sync on " : "sync off") + ", " +
                                               (snr > 0 ? std::to_string(static_cast<int>(snr)) + " dB" : "clean");
                 if (verbose)
-                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, line %5.2f at %+7.1f, fronts %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
+                    std::fprintf(stderr, "%-22s %s: coherence %.3f, break %5.2f at %+7.1f, grid %5.2f at %+7.1f, line %5.2f at %+7.1f, fronts %5.2f at %+7.1f, backs %5.2f at %+7.1f, search %d %5.2f at %+7.1f\n",
                                  file.stem().c_str(), condition.c_str(), f.coherence, f.breakConfidence, off(f.breakStart),
                                  f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart), f.frontMissConfidence,
-                                 off(f.frontMissStart), f.clear, f.confidence, off(f.start));
+                                 off(f.frontMissStart), f.backFitRatio, off(f.backFitStart), f.clear, f.confidence, off(f.start));
                 add(condition + ", the break", f.breakConfidence >= 1, right(f.breakStart));
                 if (sync) {
                     add(condition + ", bursts seen", f.syncPresent, true);
                     add(condition + ", the grid's slip", f.gridConfidence >= 1, right(f.gridStart));
                     add(condition + ", the restart at a line", f.lineTurnConfidence >= 1, right(f.lineTurnStart));
                     add(condition + ", the fronts' misses", f.frontMissConfidence >= 1, right(f.frontMissStart));
+                    add(condition + ", the backs' fit", f.backFitRatio >= BacksClear, right(f.backFitStart));
                 }
                 add(condition + ", the search", f.clear, right(f.start));
                 add(condition + ", nothing to find", tracker.state() == rx::FramingState::NothingToFind, true);

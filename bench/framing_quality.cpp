@@ -158,6 +158,7 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     bool allRight = true, wrong = false, wasFramed = false;
     const bool showLocks = envSet("FRAMING_QUALITY_LOCKS");
     const bool showRuns = envSet("FRAMING_QUALITY_RUNS");
+    const bool showFolds = envSet("FRAMING_QUALITY_FOLDS");
     // The sent frame nearest a place, and how far the place stands from its start.
     auto nearestFrame = [&](double place) { return std::lround((place - rec.frameStart(base, 0)) / period); };
     auto off = [&](double place) { return (place - rec.frameStart(base, nearestFrame(place))) / senderSample; };
@@ -170,10 +171,18 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
             if (showLocks && framed.lastFramed() && !wasFramed) {
                 // The fold the tracker locked on (it folds no more while locked).
                 const rx::FoldFinding& f = framed.tracker().lastFinding();
-                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f, front miss %.2f off %+.1f%s\n",
+                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f, front miss %.2f off %+.1f, backs %.2f off %+.1f%s\n",
                              picture.name.c_str(), lineSync, receiverSync, rate, start / rate, error, f.confidence,
                              f.breakConfidence, off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence,
-                             off(f.lineTurnStart), f.frontMissConfidence, off(f.frontMissStart), f.syncPresent ? ", bursts" : "");
+                             off(f.lineTurnStart), f.frontMissConfidence, off(f.frontMissStart), f.backFitRatio, off(f.backFitStart),
+                             f.syncPresent ? ", bursts" : "");
+            }
+            if (showFolds) {
+                const rx::FoldFinding& f = framed.tracker().lastFinding();
+                std::fprintf(stderr, "fold %.2f s framed %d off %+.1f: clear %d %.2f off %+.1f; break %.2f off %+.1f, grid %.2f off %+.1f, line %.2f off %+.1f, fronts %.2f off %+.1f, backs %.2f off %+.1f\n",
+                             start / rate, framed.lastFramed(), error, f.clear, f.confidence, off(f.start), f.breakConfidence,
+                             off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart),
+                             f.frontMissConfidence, off(f.frontMissStart), f.backFitRatio, off(f.backFitStart));
             }
             wasFramed = framed.lastFramed();
             if (framed.lastFramed() && std::abs(error) >= WrongError) wrong = true;

@@ -83,6 +83,14 @@ constexpr double FrontMissBearsOut = 0.6;
 // The restart at a line alone, where the fronts' misses do not bear it
 // out, needs to be this clear.
 constexpr double TurnAloneClear = 1.5;
+// The bursts' back edges, regressed on the tones about them, bear the
+// grid's line out where the line they fit best fits BackFitBears times
+// better (in amplitude) than the next best: a grid they bear out stands
+// against a faint break or restart elsewhere, and one at least
+// AgreeingShare as clear as a lock needs is clear with them where they fit
+// BackFitClear times better.
+constexpr double BackFitBears = 1.15;
+constexpr double BackFitClear = 1.2;
 // Without line sync, where neither the break nor its turn stands clear,
 // the turn weighted by how far the tone's size dips below that a line
 // either side: the restart's jump, which the channel passes only in part,
@@ -267,6 +275,51 @@ double FramingSearch::frontMiss(int margin, double period, double gridStart, int
     return top.second > 0 ? std::sqrt(top.best / top.second) / FrontMissClear : 0.0;
 }
 
+double FramingSearch::backFit(int margin, double period, double gridStart, int& lines) {
+    // Were the frame to start at a given line, the bursts of the lines
+    // before that start in the fold stand a sample (the frame's extra one)
+    // earlier than those after. Each burst's back edge, the runs that span
+    // its last sample and its neighbours, is regressed on the tones about
+    // it (the burst itself, the line's first rows, the line before's end);
+    // where the lines are placed right, one rule fits every line.
+    const double line = p_.linePeriod * period / p_.nominalPeriod;
+    const double extra = period - p_.lines * line;
+    const long before = p_.run + std::lround(2 * p_.scale), after = p_.burstSamples + p_.run + std::lround(p_.scale);
+    const double centre = 0.5 * p_.run + 0.5 * p_.scale;
+    constexpr int Regressors = 5, Values = 3;
+    std::vector<std::complex<double>> x(static_cast<std::size_t>(p_.lines * Regressors)),
+        y(static_cast<std::size_t>(p_.lines * Values));
+    auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
+    double best = -1, second = -1;
+    int bestAt = 0;
+    for (int j = 0; j < p_.lines; ++j) {
+        const double start = gridStart + j * line + (j != 0 ? extra : 0.0);
+        for (int m = 0; m < p_.lines; ++m) {
+            const double place = margin + std::fmod(std::fmod(start + m * line - margin, period) + period, period);
+            const long s = std::lround(place), at = std::lround(place + p_.burstSamples - centre);
+            const std::size_t r = static_cast<std::size_t>(m * Regressors), v = static_cast<std::size_t>(m * Values);
+            x[r] = 1.0;
+            x[r + 1] = run(s - before);
+            x[r + 2] = run(s + after);
+            x[r + 3] = run(s);
+            x[r + 4] = run(s + 3 * after);
+            for (int d = 0; d < Values; ++d) y[v + static_cast<std::size_t>(d)] = run(at + d - 1);
+        }
+        const std::vector<double> misses = leftOutMisses(x.data(), y.data(), p_.lines, Regressors, Values);
+        double total = 0;
+        for (double miss : misses) total += miss;
+        if (best < 0 || total < best) {
+            second = best;
+            best = total;
+            bestAt = j;
+        } else if (second < 0 || total < second) {
+            second = total;
+        }
+    }
+    lines = bestAt;
+    return best > 0 ? std::sqrt(second / best) : 0.0;
+}
+
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
     FoldFinding found;
     frames = std::clamp(frames, 1, p_.foldFrames);
@@ -430,6 +483,9 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
             int missLines = 0;
             found.frontMissConfidence = frontMiss(margin, found.period, grid.start, missLines);
             found.frontMissStart = found.gridStart + missLines * line + (missLines != 0 ? extra : 0.0);
+            int backLines = 0;
+            found.backFitRatio = backFit(margin, found.period, grid.start, backLines);
+            found.backFitStart = found.gridStart + backLines * line + (backLines != 0 ? extra : 0.0);
         }
         const bool turnBearsOut = found.lineTurnConfidence > 0 && apart(found.lineTurnStart, found.breakStart) <= AgreeSamples * p_.scale;
         const double breakWeight = found.breakConfidence + (turnBearsOut ? found.lineTurnConfidence : 0.0);
@@ -437,8 +493,12 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool frontsSetAside = breakWeight < 1 && grid.frontsTell && !frontsAgree &&
                                     grid.frontsFit[static_cast<std::size_t>(grid.slip)] && std::abs(linesOff) >= 2;
         const bool breakSeen = breakNear && !frontsSetAside;
-        const bool gridWins = gridClear && (!breakSeen || found.gridConfidence >= Outweighs * breakWeight);
-        found.breakSetAside = gridWins && breakNear && found.gridConfidence < Outweighs * breakWeight;
+        const bool backsBearGridOut = found.backFitRatio >= BackFitBears && apart(found.backFitStart, found.gridStart) <= AgreeSamples * p_.scale;
+        const bool gridWins = gridClear && (!breakSeen || backsBearGridOut || found.gridConfidence >= Outweighs * breakWeight);
+        const bool frontsDoubtGrid = found.frontMissConfidence >= FrontMissBearsOut &&
+                                     apart(found.frontMissStart, found.gridStart) > AgreeSamples * p_.scale;
+        found.breakSetAside = gridWins && breakNear && (!backsBearGridOut || frontsDoubtGrid) &&
+                              found.gridConfidence < Outweighs * breakWeight;
         found.breakNextLine = breakNear && std::abs(linesOff) == 1;
         // On a full fold, a break alone stands only where the lines'
         // starts, read against the tones about them, put the restart on its
@@ -488,9 +548,15 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
                 found.clear = false;
                 found.confidence = 0;
             }
-        } else if (found.clear && turnElsewhere && found.lineTurnConfidence >= LineTurnVeto) {
+        } else if (found.clear && turnElsewhere && found.lineTurnConfidence >= LineTurnVeto && !(gridWins && backsBearGridOut)) {
             found.clear = false;
             found.confidence = 0;
+        }
+        if (!found.clear && found.gridConfidence >= AgreeingShare && found.backFitRatio >= BackFitClear && backsBearGridOut &&
+            !(breakClear && !sameLine) && !(found.lineTurnConfidence >= 1 && turnElsewhere)) {
+            found.clear = true;
+            found.start = found.gridStart;
+            found.confidence = found.gridConfidence + found.backFitRatio - 1;
         }
         if (!found.clear && found.frontMissConfidence >= 1) {
             found.clear = true;

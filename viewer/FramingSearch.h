@@ -33,6 +33,10 @@ struct FoldFinding {
     // each line's burst (FramingSearch::frontMiss), >= 1 when clear.
     double frontMissConfidence = 0;
     double frontMissStart = 0;
+    // The bursts' back edges regressed on the tones about them: how much
+    // worse the next best line fits than the best (>= 1).
+    double backFitRatio = 0;
+    double backFitStart = 0;
     bool syncPresent = false;    // line sync bursts stand out at every line
     bool someBursts = false;     // or at least at some: the sender sends them
     double whiteLowered = 0;     // the grid's LineGrid::whiteLowered
@@ -88,6 +92,11 @@ private:
     // `lines`), and how clear, >= 1 when it misses 2.5 times as far as the
     // next line's.
     double frontMiss(int margin, double period, double gridStart, int& lines);
+    // The bursts' back edges at the grid's line starts, regressed on the
+    // tones about them, each line tried as the frame's start: the line
+    // whose placing fits best (in `lines`), and how much worse the next
+    // best fits (the ratio of their summed misses' roots, >= 1).
+    double backFit(int margin, double period, double gridStart, int& lines);
     // Whether the tone of the fold that lines the frames up best runs on
     // across place `at` (within half the tones' span either side of it).
     bool toneRunsOnAcross(int bins, double at) const;
