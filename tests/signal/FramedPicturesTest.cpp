@@ -374,3 +374,24 @@ TEST(FramedPictures, BigLettersToTheEdgesFramedByTheRestartAtALine) {
         expectFramed({bigLetters(14), true}, channel, false);
     }
 }
+
+// A dark photo with line sync: faint breaks of its own held back a grid
+// clear enough, or nearly, and its fronts put the restart a line early; at
+// 12000 Hz it was never framed, at 10000 Hz only after 7 s. The bursts'
+// back edges, read against the tones about them, bear the grid's line out.
+TEST(FramedPictures, DarkPhotoWithLineSyncFrames) {
+    const Grey dark = [](int row, int column) { return 20 + photoLike(row, column) / 4; };
+    for (const int rate : {10000, 12000}) {
+        SCOPED_TRACE(rate);
+        Channel channel;
+        channel.rate = rate;
+        channel.ppm = -300;
+        channel.from = 2888.35;
+        // (Too dark to score by likeness through the channel at 12000 Hz.)
+        const Shown shown = show({dark, true}, channel, false);
+        ASSERT_GT(shown.framed, 0);
+        EXPECT_LT(shown.firstFramedSeconds, 5.0);
+        EXPECT_LE(shown.worstError, 1.5);
+        EXPECT_EQ(shown.state, rx::FramingState::Locked);
+    }
+}
