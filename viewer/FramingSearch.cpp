@@ -232,6 +232,38 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
     return std::min(top.best / LineTurnFloor, top.second > 0 ? top.best / (LineTurnRatio * top.second) : top.best / LineTurnFloor);
 }
 
+std::vector<double> FramingSearch::burstMisses(int margin, double period, double gridStart, int tried, double edge) {
+    const double line = p_.linePeriod * period / p_.nominalPeriod;
+    const double extra = period - p_.lines * line;
+    // A back edge's own runs reach a run past the burst: the line's first
+    // rows are read that much further on.
+    const bool back = edge > 0;
+    const long before = p_.run + std::lround(2 * p_.scale),
+               after = p_.burstSamples + std::lround(p_.scale) + (back ? p_.run : 0);
+    const double centre = 0.5 * p_.run + 0.5 * p_.scale;
+    const std::size_t lines = static_cast<std::size_t>(p_.lines);
+    burstRegressors_.resize(lines * BurstRegressors);
+    burstValues_.resize(lines * BurstValues);
+    auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
+    const double start = gridStart + tried * line + (tried != 0 ? extra : 0.0);
+    for (std::size_t m = 0; m < lines; ++m) {
+        // The sample before line m's burst, within the fold's frame.
+        const double place = margin + std::fmod(std::fmod(start + static_cast<double>(m) * line - margin, period) + period, period);
+        const long s = std::lround(place), at = std::lround(place + edge - centre);
+        std::complex<double>* x = burstRegressors_.data() + m * BurstRegressors;
+        std::complex<double>* y = burstValues_.data() + m * BurstValues;
+        x[0] = 1.0;
+        x[1] = run(s - before);
+        x[2] = run(s + after);
+        // A front is read against the line before's end further back too,
+        // a back edge against the burst's own tone.
+        x[3] = back ? run(s) : run(s - 3 * before);
+        x[4] = run(s + 3 * after);
+        for (int d = 0; d < BurstValues; ++d) y[d] = run(at + d - 1);
+    }
+    return leftOutMisses(burstRegressors_.data(), burstValues_.data(), p_.lines, BurstRegressors, BurstValues);
+}
+
 double FramingSearch::frontMiss(int margin, double period, double gridStart, int& lines) {
     // Were the frame to start at a given line, its 32 bursts would stand
     // a line apart from a sample after that start on. Each burst's front,
@@ -242,30 +274,9 @@ double FramingSearch::frontMiss(int margin, double period, double gridStart, int
     // rule, whatever the tones either side; where the frame starts, the
     // restart does not. Each line is tried as the start, and its front's
     // miss weighed against the other lines' misses there.
-    const double line = p_.linePeriod * period / p_.nominalPeriod;
-    const double extra = period - p_.lines * line;
-    const long before = p_.run + std::lround(2 * p_.scale), after = p_.burstSamples + std::lround(p_.scale);
-    const double centre = 0.5 * p_.run + 0.5 * p_.scale;
-    constexpr int Regressors = 5, Values = 3;
-    std::vector<std::complex<double>> x(static_cast<std::size_t>(p_.lines * Regressors)),
-        y(static_cast<std::size_t>(p_.lines * Values));
-    auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
     TopTwo<double> top;
     for (int j = 0; j < p_.lines; ++j) {
-        const double start = gridStart + j * line + (j != 0 ? extra : 0.0);
-        for (int m = 0; m < p_.lines; ++m) {
-            // The sample before line m's burst, within the fold's frame.
-            const double place = margin + std::fmod(std::fmod(start + m * line - margin, period) + period, period);
-            const long s = std::lround(place), at = std::lround(place - centre);
-            const std::size_t r = static_cast<std::size_t>(m * Regressors), v = static_cast<std::size_t>(m * Values);
-            x[r] = 1.0;
-            x[r + 1] = run(s - before);
-            x[r + 2] = run(s + after);
-            x[r + 3] = run(s - 3 * before);
-            x[r + 4] = run(s + 3 * after);
-            for (int d = 0; d < Values; ++d) y[v + static_cast<std::size_t>(d)] = run(at + d - 1);
-        }
-        const std::vector<double> misses = leftOutMisses(x.data(), y.data(), p_.lines, Regressors, Values);
+        const std::vector<double> misses = burstMisses(margin, period, gridStart, j, 0);
         double others = 0;
         for (int m = 1; m < p_.lines; ++m) others += misses[static_cast<std::size_t>(m)];
         const double here = others > 0 ? misses[0] * (p_.lines - 1) / others : 0.0;
@@ -282,42 +293,14 @@ double FramingSearch::backFit(int margin, double period, double gridStart, int& 
     // its last sample and its neighbours, is regressed on the tones about
     // it (the burst itself, the line's first rows, the line before's end);
     // where the lines are placed right, one rule fits every line.
-    const double line = p_.linePeriod * period / p_.nominalPeriod;
-    const double extra = period - p_.lines * line;
-    const long before = p_.run + std::lround(2 * p_.scale), after = p_.burstSamples + p_.run + std::lround(p_.scale);
-    const double centre = 0.5 * p_.run + 0.5 * p_.scale;
-    constexpr int Regressors = 5, Values = 3;
-    std::vector<std::complex<double>> x(static_cast<std::size_t>(p_.lines * Regressors)),
-        y(static_cast<std::size_t>(p_.lines * Values));
-    auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
-    double best = -1, second = -1;
-    int bestAt = 0;
+    TopTwo<double> top;  // of the inverse totals: the best fit is the least
     for (int j = 0; j < p_.lines; ++j) {
-        const double start = gridStart + j * line + (j != 0 ? extra : 0.0);
-        for (int m = 0; m < p_.lines; ++m) {
-            const double place = margin + std::fmod(std::fmod(start + m * line - margin, period) + period, period);
-            const long s = std::lround(place), at = std::lround(place + p_.burstSamples - centre);
-            const std::size_t r = static_cast<std::size_t>(m * Regressors), v = static_cast<std::size_t>(m * Values);
-            x[r] = 1.0;
-            x[r + 1] = run(s - before);
-            x[r + 2] = run(s + after);
-            x[r + 3] = run(s);
-            x[r + 4] = run(s + 3 * after);
-            for (int d = 0; d < Values; ++d) y[v + static_cast<std::size_t>(d)] = run(at + d - 1);
-        }
-        const std::vector<double> misses = leftOutMisses(x.data(), y.data(), p_.lines, Regressors, Values);
         double total = 0;
-        for (double miss : misses) total += miss;
-        if (best < 0 || total < best) {
-            second = best;
-            best = total;
-            bestAt = j;
-        } else if (second < 0 || total < second) {
-            second = total;
-        }
+        for (const double miss : burstMisses(margin, period, gridStart, j, p_.burstSamples)) total += miss;
+        top.take(total > 0 ? 1 / total : 0.0, j);
     }
-    lines = bestAt;
-    return best > 0 ? std::sqrt(second / best) : 0.0;
+    lines = top.at;
+    return top.second > 0 ? std::sqrt(top.best / top.second) : 0.0;
 }
 
 FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {

@@ -97,6 +97,12 @@ private:
     // whose placing fits best (in `lines`), and how much worse the next
     // best fits (the ratio of their summed misses' roots, >= 1).
     double backFit(int margin, double period, double gridStart, int& lines);
+    // The left-out misses (leftOutMisses) of the 32 bursts' edges were the
+    // frame to start at the grid's line `tried`: each burst's runs about
+    // `edge` samples after the sample before it (0 its front, the burst's
+    // length its back) regressed on the tones about the burst.
+    std::vector<double> burstMisses(int margin, double period, double gridStart, int tried, double edge);
+    static constexpr int BurstRegressors = 5, BurstValues = 3;
     // Whether the tone of the fold that lines the frames up best runs on
     // across place `at` (within half the tones' span either side of it).
     bool toneRunsOnAcross(int bins, double at) const;
@@ -113,6 +119,7 @@ private:
     std::vector<std::complex<float>> recentRuns_;
     std::vector<float> recentSizes_, profile_, lineFree_, turn_, turnBest_;
     std::vector<float> turnCoherent_;  // the turn of the fold that lines the frames up best
+    std::vector<std::complex<double>> burstRegressors_, burstValues_;
     Fold work_, best_;
 };
 

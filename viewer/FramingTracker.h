@@ -38,6 +38,9 @@
 //   burst's front on the tones about it (complex least squares, each line
 //   left out in turn), tried with each line start as the frame's: the
 //   fronts follow one rule on every line but the one the restart precedes.
+//   The bursts' back edges, regressed alike with every line's miss summed,
+//   fit best where the grid's one-sample slip is placed right; they bear
+//   the grid's line out against a faint break elsewhere.
 // - Tracking loop (FramingFollow.h). Once locked, only windows about the
 //   expected start and bursts are measured; the error moves the start by
 //   the phase gain (1/2) and the period by the period gain (1/10) each
