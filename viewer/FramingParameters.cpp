@@ -17,8 +17,14 @@ namespace {
 constexpr double BandMarginHz = 800;
 constexpr double AnalyticReachSamples = 4;
 // The break's run, in sender samples: about how far a voice channel's
-// band-pass spreads a one-sample phase jump.
+// band-pass spreads a one-sample phase jump, and as long as a line sync
+// burst. At other rates it is rounded down, never up: a run longer than
+// the burst takes in the picture beside it, and beside a dark picture the
+// bursts no longer turn beyond white.
 constexpr double RunSamples = 4;
+// A run a whole number of sender samples long comes out whole at the
+// rates that make it so, whatever the rounding of the scale.
+constexpr double WholeRunMargin = 1e-9;
 // The arc is widened by this much mistuning and this much noise.
 constexpr double MistuneHz = 50;
 constexpr double ArcMarginRadians = 6 * std::numbers::pi / 180;
@@ -76,7 +82,7 @@ FramingParameters framingParameters(int sampleRate) {
     p.analyticReach = samplesAt(AnalyticReachSamples, p.scale, 2);
     p.analyticTaps = analyticTaps(p.analyticReach, rate);
 
-    p.run = samplesAt(RunSamples, p.scale, 2);
+    p.run = std::max(2, static_cast<int>(std::floor(RunSamples * p.scale + WholeRunMargin)));
     const double radiansPerHz = 2 * std::numbers::pi / rate;
     const double black = nbtv::BlackToneHz * radiansPerHz, white = nbtv::WhiteToneHz * radiansPerHz;
     p.arcCentre = std::polar(1.0f, static_cast<float>(p.run * 0.5 * (black + white)));

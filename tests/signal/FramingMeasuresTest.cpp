@@ -45,6 +45,10 @@ TEST(FramingParameters, FromTheRateInForce) {
         }
         // A clock error of 300 ppm is within the search's reach.
         EXPECT_GT(p.periodSteps * p.periodStep, 300e-6 * p.nominalPeriod);
+        // A run never spans more than a line sync burst (at 9000 and
+        // 12000 Hz it once did, and beside black the bursts were lost).
+        EXPECT_LE(p.run, 4 * p.scale + 1e-9);
+        EXPECT_GT(p.run, 4 * p.scale - 1);
     }
 }
 
