@@ -476,6 +476,11 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         const bool frontsSetAside = breakWeight < 1 && grid.frontsTell && !frontsAgree &&
                                     grid.frontsFit[static_cast<std::size_t>(grid.slip)] && std::abs(linesOff) >= 2;
         const bool breakSeen = breakNear && !frontsSetAside;
+        // A grid the bursts' back edges bear out stands against a break
+        // elsewhere, but where the fronts' misses put the start on another
+        // line the break counts as set aside (the tracker waits while
+        // breaks a line off show): the backs time the same bursts the grid
+        // does, and a picture that draws the grid a line off can draw them.
         const bool backsBearGridOut = found.backFitRatio >= BackFitBears && apart(found.backFitStart, found.gridStart) <= AgreeSamples * p_.scale;
         const bool gridWins = gridClear && (!breakSeen || backsBearGridOut || found.gridConfidence >= Outweighs * breakWeight);
         const bool frontsDoubtGrid = found.frontMissConfidence >= FrontMissBearsOut &&
@@ -532,9 +537,14 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
                 found.confidence = 0;
             }
         } else if (found.clear && turnElsewhere && found.lineTurnConfidence >= LineTurnVeto && !(gridWins && backsBearGridOut)) {
+            // (A faint restart at another line does not doubt a grid the
+            // backs bear out.)
             found.clear = false;
             found.confidence = 0;
         }
+        // A grid at least half clear that the backs bear out well is clear
+        // with them, unless a clear break or restart at a line puts the
+        // start elsewhere.
         if (!found.clear && found.gridConfidence >= AgreeingShare && found.backFitRatio >= BackFitClear && backsBearGridOut &&
             !(breakClear && !sameLine) && !(found.lineTurnConfidence >= 1 && turnElsewhere)) {
             found.clear = true;
