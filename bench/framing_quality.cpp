@@ -38,6 +38,8 @@
 //                                       showed (each piece's clearness and
 //                                       how far off it stood, in sender
 //                                       samples)
+//   FRAMING_QUALITY_FOLDS=1             and a line per frame shown: the
+//                                       last fold's pieces, as for a lock
 //   FRAMING_QUALITY_SEED=N              other starts, mistunings and noise
 // Without QUICK, the runs PART, ONLY, SYNC and RATE leave out are still
 // recorded (not scored), so that each run scored is the one the whole
@@ -162,27 +164,30 @@ Run score(const bench::CorpusPicture& picture, const bench::ChannelBase& base, c
     // The sent frame nearest a place, and how far the place stands from its start.
     auto nearestFrame = [&](double place) { return std::lround((place - rec.frameStart(base, 0)) / period); };
     auto off = [&](double place) { return (place - rec.frameStart(base, nearestFrame(place))) / senderSample; };
+    // Each piece of a fold's evidence: how clear, and how far off it stood.
+    auto printPieces = [&](const rx::FoldFinding& f) {
+        std::fprintf(stderr, "break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f, front miss %.2f off %+.1f, backs %.2f off %+.1f%s\n",
+                     f.breakConfidence, off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence,
+                     off(f.lineTurnStart), f.frontMissConfidence, off(f.frontMissStart), f.backFitRatio, off(f.backFitStart),
+                     f.syncPresent ? ", bursts" : "");
+    };
     for (std::size_t at = 0; at < rec.samples.size(); at += chunk) {
         framed.feed(rec.samples.data() + at, std::min(chunk, rec.samples.size() - at));
         while (framed.next(s, store, arrays)) {
             const double start = framed.lastStart();
             const long frame = nearestFrame(start);
             const double error = off(start);
+            // (The fold the tracker locked on: it folds no more while locked.)
+            const rx::FoldFinding& f = framed.tracker().lastFinding();
             if (showLocks && framed.lastFramed() && !wasFramed) {
-                // The fold the tracker locked on (it folds no more while locked).
-                const rx::FoldFinding& f = framed.tracker().lastFinding();
-                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; break %.2f off %+.1f, grid %.2f off %+.1f, restart at a line %.2f off %+.1f, front miss %.2f off %+.1f, backs %.2f off %+.1f%s\n",
-                             picture.name.c_str(), lineSync, receiverSync, rate, start / rate, error, f.confidence,
-                             f.breakConfidence, off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence,
-                             off(f.lineTurnStart), f.frontMissConfidence, off(f.frontMissStart), f.backFitRatio, off(f.backFitStart),
-                             f.syncPresent ? ", bursts" : "");
+                std::fprintf(stderr, "lock %-24s sync %d/%d rate %5d at %.2f s: off %+.2f, clearness %.2f; ", picture.name.c_str(),
+                             lineSync, receiverSync, rate, start / rate, error, f.confidence);
+                printPieces(f);
             }
             if (showFolds) {
-                const rx::FoldFinding& f = framed.tracker().lastFinding();
-                std::fprintf(stderr, "fold %.2f s framed %d off %+.1f: clear %d %.2f off %+.1f; break %.2f off %+.1f, grid %.2f off %+.1f, line %.2f off %+.1f, fronts %.2f off %+.1f, backs %.2f off %+.1f\n",
-                             start / rate, framed.lastFramed(), error, f.clear, f.confidence, off(f.start), f.breakConfidence,
-                             off(f.breakStart), f.gridConfidence, off(f.gridStart), f.lineTurnConfidence, off(f.lineTurnStart),
-                             f.frontMissConfidence, off(f.frontMissStart), f.backFitRatio, off(f.backFitStart));
+                std::fprintf(stderr, "fold %.2f s framed %d off %+.1f: clear %d %.2f off %+.1f; ", start / rate, framed.lastFramed(),
+                             error, f.clear, f.confidence, off(f.start));
+                printPieces(f);
             }
             wasFramed = framed.lastFramed();
             if (framed.lastFramed() && std::abs(error) >= WrongError) wrong = true;

@@ -202,6 +202,12 @@ void FramingSearch::breakProfile(const Fold& fold, int bins, std::vector<float>&
     }
 }
 
+double FramingSearch::lineStart(double gridStart, double period, int j) const {
+    const double line = p_.linePeriod * period / p_.nominalPeriod;
+    const double extra = period - p_.lines * line;
+    return gridStart + j * line + (j != 0 ? extra : 0.0);
+}
+
 double FramingSearch::lineTurn(int bins, int margin, double period, double gridStart, int& lines) {
     // The line sync bursts, alike on every line, cancel in the turn, and
     // so, at a line's start, do the picture's rows either side of it, which
@@ -210,14 +216,13 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
     // frame, which hide the restart's turn from a search of the whole
     // frame, are not read at all.
     const double line = p_.linePeriod * period / p_.nominalPeriod;
-    const double extra = period - p_.lines * line;
     const int inFrame = static_cast<int>(std::floor(period));
     turn_.assign(static_cast<std::size_t>(bins), 0.0f);
     turnProfile(best_.runs.data(), best_.sizes.data(), bins, margin, inFrame, line, weakSize(best_, bins), turn_.data());
     TopTwo<float> top;
     for (int j = 0; j < p_.lines; ++j) {
         // The run that spans the restart, were the frame to start there.
-        const double at = gridStart + j * line + (j != 0 ? extra : 0.0) - 0.5 * p_.run - 0.5 * p_.scale;
+        const double at = lineStart(gridStart, period, j) - 0.5 * p_.run - 0.5 * p_.scale;
         const int centre = margin + static_cast<int>(std::lround(std::fmod(std::fmod(at - margin, period) + period, period)));
         float here = 0;
         for (int d = -1; d <= 1; ++d) {
@@ -234,7 +239,6 @@ double FramingSearch::lineTurn(int bins, int margin, double period, double gridS
 
 std::vector<double> FramingSearch::burstMisses(int margin, double period, double gridStart, int tried, double edge) {
     const double line = p_.linePeriod * period / p_.nominalPeriod;
-    const double extra = period - p_.lines * line;
     // A back edge's own runs reach a run past the burst: the line's first
     // rows are read that much further on.
     const bool back = edge > 0;
@@ -245,7 +249,7 @@ std::vector<double> FramingSearch::burstMisses(int margin, double period, double
     burstRegressors_.resize(lines * BurstRegressors);
     burstValues_.resize(lines * BurstValues);
     auto run = [&](long bin) { return std::complex<double>(best_.runs[static_cast<std::size_t>(bin)]); };
-    const double start = gridStart + tried * line + (tried != 0 ? extra : 0.0);
+    const double start = lineStart(gridStart, period, tried);
     for (std::size_t m = 0; m < lines; ++m) {
         // The sample before line m's burst, within the fold's frame.
         const double place = margin + std::fmod(std::fmod(start + static_cast<double>(m) * line - margin, period) + period, period);
@@ -429,12 +433,10 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         // lines and the extra sample aside. The one nearest the break: the
         // grid places it to a fraction of a sample, the break tells the
         // line.
-        const double line = p_.linePeriod * found.period / p_.nominalPeriod;
-        const double extra = found.period - p_.lines * line;
         double nearest = found.gridStart;
         int linesOff = 0;
         for (int j = -p_.lines / 2; j < p_.lines / 2; ++j) {
-            const double at = found.gridStart + j * line + (j != 0 ? extra : 0.0);
+            const double at = lineStart(found.gridStart, found.period, j);
             if (apart(found.breakStart, at) < apart(found.breakStart, nearest)) {
                 nearest = at;
                 linesOff = j;
@@ -462,13 +464,13 @@ FoldFinding FramingSearch::search(std::int64_t end, double period, int frames) {
         int turnLines = 0;
         if (frames >= p_.foldFrames) {
             found.lineTurnConfidence = lineTurn(bins, margin, found.period, grid.start, turnLines);
-            found.lineTurnStart = found.gridStart + turnLines * line + (turnLines != 0 ? extra : 0.0);
+            found.lineTurnStart = lineStart(found.gridStart, found.period, turnLines);
             int missLines = 0;
             found.frontMissConfidence = frontMiss(margin, found.period, grid.start, missLines);
-            found.frontMissStart = found.gridStart + missLines * line + (missLines != 0 ? extra : 0.0);
+            found.frontMissStart = lineStart(found.gridStart, found.period, missLines);
             int backLines = 0;
             found.backFitRatio = backFit(margin, found.period, grid.start, backLines);
-            found.backFitStart = found.gridStart + backLines * line + (backLines != 0 ? extra : 0.0);
+            found.backFitStart = lineStart(found.gridStart, found.period, backLines);
         }
         const bool turnBearsOut = found.lineTurnConfidence > 0 && apart(found.lineTurnStart, found.breakStart) <= AgreeSamples * p_.scale;
         const double breakWeight = found.breakConfidence + (turnBearsOut ? found.lineTurnConfidence : 0.0);

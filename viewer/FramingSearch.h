@@ -82,6 +82,10 @@ private:
     // The size below which a place counts for less: a share of the fold's mean.
     float weakSize(const Fold& fold, int bins) const;
     void breakProfile(const Fold& fold, int bins, std::vector<float>& profile) const;
+    // Where a frame would start were it to start at the grid's line j,
+    // the grid's own start being `gridStart`: j lines on, and for any line
+    // but 0 the frame's extra sample too.
+    double lineStart(double gridStart, double period, int j) const;
     // The restart's turn at the places where the grid puts the lines'
     // starts in the fold that lines the frames up best: how clear, and
     // how many lines on from the grid's start.
